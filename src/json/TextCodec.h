@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Conversions between the program's UTF-16 text and the encodings it meets on disk.
+namespace tapeloft {
+
+// Invalid sequences become U+FFFD, one per maximal invalid subpart.
+std::u16string utf8ToUtf16(std::string_view bytes);
+// Appends the decoded text to out; same rules as utf8ToUtf16.
+void appendUtf8AsUtf16(std::u16string& out, std::string_view bytes);
+// Lone surrogates become U+FFFD.
+std::string utf16ToUtf8(std::u16string_view text);
+bool isValidUtf8(std::string_view bytes);
+
+// Windows-1251; a character the code page lacks becomes '?'.
+std::u16string cp1251ToUtf16(std::string_view bytes);
+std::string utf16ToCp1251(std::u16string_view text);
+
+// ASCII literal to UTF-16 (for keys and fixed texts written in plain ASCII).
+std::u16string ascii(std::string_view text);
+
+// Lower case for ASCII, Latin-1 and Cyrillic letters; other units unchanged.
+char16_t toLowerChar(char16_t c);
+std::u16string toLower(std::u16string_view text);
+// Compares ignoring letter case as toLowerChar folds it; <0, 0, >0.
+int compareIgnoreCase(std::u16string_view a, std::u16string_view b);
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+// Plain decimal with a leading '-' when negative.
+std::u16string decimal(std::int64_t value);
+// Leading decimal integer after optional blanks and sign ("%d" semantics); 0 when there is none.
+// Values beyond 32 bits wrap to their low 32 bits.
+std::int32_t leadingInt32(std::u16string_view text);
+
+// Paths: the program's text form of a path and back. Never throws.
+std::filesystem::path pathFromText(std::u16string_view text);
+std::u16string textFromPath(const std::filesystem::path& path);
+// The native separator as text ("\\" on Windows, "/" elsewhere).
+std::u16string_view nativeSeparator();
+
+} // namespace tapeloft

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tapeloft {
+
+// Everything the core asks of the desktop. The GUI implements it with Qt; tests and the
+// command-line tool implement it without windows.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A modal message with one OK button.
+    virtual void messageBox(std::u16string_view title, std::u16string_view text) = 0;
+    // A modal Yes/No question; false for No or when it cannot be asked.
+    virtual bool askYesNo(std::u16string_view title, std::u16string_view text) = 0;
+    // Folder chooser; nullopt when cancelled.
+    virtual std::optional<std::u16string> chooseFolder(std::u16string_view title) = 0;
+    // Save dialog; nullopt when cancelled. filter is "Description | *.ext".
+    virtual std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
+                                                         std::u16string_view filter) = 0;
+    // Opens a file or address with its associated program; false when nothing was started.
+    virtual bool openWithAssociatedProgram(std::u16string_view target) = 0;
+
+    // The progress window of a folder scan; exists between begin and end.
+    virtual void progressBegin(std::u16string_view title, std::u16string_view caption) = 0;
+    virtual void progressSetRange(int maximum) = 0;
+    virtual void progressSetFile(std::u16string_view path) = 0;
+    virtual void progressSetPosition(int position) = 0;
+    virtual void progressEnd() = 0;
+
+    // Lets one pending window event through, so windows stay painted during long work.
+    virtual void processOnePendingEvent() = 0;
+};
+
+} // namespace tapeloft

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "shell/Platform.h"
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tapeloft::test {
+
+// Records every request; answers come from queues the test fills.
+class FakePlatform final : public Platform {
+public:
+    struct Message {
+        std::u16string title;
+        std::u16string text;
+    };
+
+    std::vector<Message> messages;
+    std::vector<Message> questions;
+    std::vector<std::u16string> opened;
+    std::vector<std::u16string> progressFiles;
+    std::vector<int> progressPositions;
+    std::vector<int> progressRanges;
+    std::vector<std::u16string> progressCaptions;
+    int progressOpen = 0;
+    int pendingEventsProcessed = 0;
+
+    std::deque<bool> yesNoAnswers;                            // empty: answers No
+    std::deque<std::optional<std::u16string>> folderAnswers;  // empty: cancelled
+    std::deque<std::optional<std::u16string>> saveAnswers;    // empty: cancelled
+    bool openSucceeds = true;
+
+    void messageBox(std::u16string_view title, std::u16string_view text) override;
+    bool askYesNo(std::u16string_view title, std::u16string_view text) override;
+    std::optional<std::u16string> chooseFolder(std::u16string_view title) override;
+    std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
+                                                 std::u16string_view filter) override;
+    bool openWithAssociatedProgram(std::u16string_view target) override;
+    void progressBegin(std::u16string_view title, std::u16string_view caption) override;
+    void progressSetRange(int maximum) override;
+    void progressSetFile(std::u16string_view path) override;
+    void progressSetPosition(int position) override;
+    void progressEnd() override;
+    void processOnePendingEvent() override;
+};
+
+// A fresh folder below the system's temporary folder, removed with everything in it.
+class TempDir final {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Writes bytes to a file below the folder, creating parent folders.
+    std::filesystem::path write(const std::filesystem::path& relative, std::string_view bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Reads a whole file as bytes; empty when it cannot be read.
+std::string readBytes(const std::filesystem::path& file);
+
+// Runs the test body with the process's current folder set to `folder`, restoring it after.
+class CurrentDirScope final {
+public:
+    explicit CurrentDirScope(const std::filesystem::path& folder);
+    ~CurrentDirScope();
+    CurrentDirScope(const CurrentDirScope&) = delete;
+    CurrentDirScope& operator=(const CurrentDirScope&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+// The checkout's root (for lang/ and resources/), from TAPELOFT_SOURCE_DIR.
+std::filesystem::path sourceDir();
+
+} // namespace tapeloft::test
