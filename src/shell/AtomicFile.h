@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace tapeloft {
+
+// Replaces `file` with `bytes` through a temporary file in the same folder and a rename, so a crash or a
+// full disk never leaves a truncated file behind. A symbolic link is followed, not replaced. On POSIX a new
+// file gets mode 0600 and a replaced file keeps its owner bits when they are stricter; group and other never
+// get access. Returns false on any failure; the old file is then untouched and no temporary file is left.
+bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+} // namespace tapeloft
