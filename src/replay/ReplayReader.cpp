@@ -2,7 +2,9 @@
 
 #include "json/TextCodec.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <string_view>
@@ -81,12 +83,110 @@ inline bool isTerminator(unsigned char b) {
     return b == 0 || b == '\n' || b == '\r';
 }
 
+// Word-at-a-time tests for the scanning loops below; mostly ASCII JSON goes through 8 bytes a step.
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+inline std::uint64_t load8(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+inline bool hasZeroByte(std::uint64_t word) {
+    return ((word - kOnes) & ~word & kHighBits) != 0;
+}
+inline bool hasTerminator(std::uint64_t word) {
+    return hasZeroByte(word) || hasZeroByte(word ^ (kOnes * '\n')) || hasZeroByte(word ^ (kOnes * '\r'));
+}
+
+// First terminator in [p, end), or end; ORs every byte passed over into `high`.
+const unsigned char* findTerminator(const unsigned char* p, const unsigned char* end, std::uint64_t& high) {
+    while (end - p >= 8) {
+        const std::uint64_t word = load8(p);
+        if (hasTerminator(word)) break;
+        high |= word;
+        p += 8;
+    }
+    while (p != end && !isTerminator(*p))
+        high |= *p++;
+    return p;
+}
+
+const unsigned char* skipAscii(const unsigned char* p, const unsigned char* end) {
+    while (end - p >= 8 && (load8(p) & kHighBits) == 0)
+        p += 8;
+    while (p != end && *p < 0x80)
+        ++p;
+    return p;
+}
+
+// Length of the well-formed UTF-8 sequence at p, or 0 with `invalid` set to the length of its maximal
+// invalid subpart. This is utf8ToUtf16's rule (one U+FFFD per maximal invalid subpart), kept here so
+// that the bytes after the JSON blocks, which are mostly binary, are repaired without a detour
+// through UTF-16.
+inline std::size_t wellFormedAt(const unsigned char* p, const unsigned char* end, std::size_t& invalid) {
+    const unsigned char b0 = *p;
+    invalid = 1;
+    if (b0 < 0x80) return 1;
+    std::size_t need = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        need = 1;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        need = 2;
+        if (b0 == 0xE0) lo = 0xA0; // overlong
+        if (b0 == 0xED) hi = 0x9F; // surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        need = 3;
+        if (b0 == 0xF0) lo = 0x90; // overlong
+        if (b0 == 0xF4) hi = 0x8F; // beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    for (std::size_t k = 1; k <= need; ++k) {
+        if (p + k == end || p[k] < lo || p[k] > hi) return 0;
+        lo = 0x80;
+        hi = 0xBF;
+        invalid = k + 1;
+    }
+    return need + 1;
+}
+
 // Each piece is decoded on its own, so a piece is made valid UTF-8 before the next is appended.
 void sanitisePiece(std::string& text, std::size_t pieceStart) {
-    const std::string_view piece(text.data() + pieceStart, text.size() - pieceStart);
-    if (isValidUtf8(piece)) return;
-    std::string fixed = utf16ToUtf8(utf8ToUtf16(piece));
-    text.resize(pieceStart);
+    const auto* const end = reinterpret_cast<const unsigned char*>(text.data() + text.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data() + pieceStart);
+    std::size_t invalid = 0;
+    while ((p = skipAscii(p, end)) != end) {
+        const std::size_t n = wellFormedAt(p, end, invalid);
+        if (n == 0) break;
+        p += n;
+    }
+    if (p == end) return;
+
+    // Repairing never more than triples the bytes (one byte to U+FFFD); written through a pointer,
+    // as the bytes here are mostly binary noise.
+    const std::size_t bad = static_cast<std::size_t>(reinterpret_cast<const char*>(p) - text.data());
+    std::string fixed(static_cast<std::size_t>(end - p) * kReplacementUtf8.size(), '\0');
+    char* out = fixed.data();
+    while (p != end) {
+        if (*p < 0x80) {
+            *out++ = static_cast<char>(*p++);
+            continue;
+        }
+        const std::size_t n = wellFormedAt(p, end, invalid);
+        if (n == 0) {
+            std::memcpy(out, kReplacementUtf8.data(), kReplacementUtf8.size());
+            out += kReplacementUtf8.size();
+            p += invalid;
+        } else {
+            std::memcpy(out, p, n);
+            out += n;
+            p += n;
+        }
+    }
+    fixed.resize(static_cast<std::size_t>(out - fixed.data()));
+    text.resize(bad);
     text += fixed;
 }
 
@@ -95,7 +195,7 @@ void sanitisePiece(std::string& text, std::size_t pieceStart) {
 bool readPieces(ChunkedFile& in, std::string& text) {
     int pieces = 0;
     std::size_t pieceStart = text.size();
-    unsigned char pieceHigh = 0; // OR of the piece's bytes: bit 7 set means it needs checking
+    std::uint64_t pieceHigh = 0; // OR of the piece's bytes: a set high bit means it needs checking
     bool afterCr = false;        // an LF right after a CR belongs to the same terminator
 
     while (pieces < kPieceCount) {
@@ -112,11 +212,7 @@ bool readPieces(ChunkedFile& in, std::string& text) {
         }
         const unsigned char* begin = in.data + in.pos;
         const unsigned char* end = in.data + in.size;
-        const unsigned char* p = begin;
-        unsigned char high = 0;
-        while (p != end && !isTerminator(*p))
-            high |= *p++;
-        pieceHigh |= high;
+        const unsigned char* p = findTerminator(begin, end, pieceHigh);
         text.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
         if (text.size() > kMaxTextBytes) return false;
         in.pos = static_cast<std::size_t>(p - in.data);
@@ -124,24 +220,44 @@ bool readPieces(ChunkedFile& in, std::string& text) {
 
         afterCr = *p == '\r';
         ++in.pos;
-        if (pieceHigh & 0x80) sanitisePiece(text, pieceStart);
+        if (pieceHigh & kHighBits) sanitisePiece(text, pieceStart);
         pieceStart = text.size();
         pieceHigh = 0;
         ++pieces;
     }
-    if (pieceHigh & 0x80) sanitisePiece(text, pieceStart);
+    if (pieceHigh & kHighBits) sanitisePiece(text, pieceStart);
     return text.size() <= kMaxTextBytes;
 }
 
 // UTF-16 length of valid UTF-8.
 std::size_t utf16Length(std::string_view s) {
     std::size_t units = 0;
-    for (const char c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        units += (b & 0xC0) != 0x80; // one per character...
-        units += b >= 0xF0;          // ...and the second half of a surrogate pair
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* const end = p + s.size();
+    while (p != end) {
+        const unsigned char* ascii = skipAscii(p, end);
+        units += static_cast<std::size_t>(ascii - p);
+        for (p = ascii; p != end && *p >= 0x80; ++p) {
+            units += (*p & 0xC0) != 0x80; // one per character...
+            units += *p >= 0xF0;          // ...and the second half of a surrogate pair
+        }
     }
     return units;
+}
+
+// First occurrence of an ASCII marker. JSON is full of quotes and braces, so the search runs on the
+// marker's rarest character (`key`) and checks the rest around it.
+std::size_t findMarker(std::string_view text, std::string_view marker, std::size_t key) {
+    const std::size_t tail = marker.size() - key;
+    for (std::size_t from = key; from < text.size();) {
+        const void* hit = std::memchr(text.data() + from, marker[key], text.size() - from);
+        if (!hit) break;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (at + tail <= text.size() && std::equal(marker.begin(), marker.end(), text.begin() + (at - key)))
+            return at - key;
+        from = at + 1;
+    }
+    return std::string_view::npos;
 }
 
 // The first `units` UTF-16 units of valid UTF-8 `s`, as UTF-8. UTF-8 cannot hold half a surrogate
@@ -165,12 +281,12 @@ std::int32_t positionOf(std::string_view text, std::size_t byteOffset) {
 }
 
 void cutBlocks(std::string_view text, ReplayBlocks& blocks) {
-    const std::size_t start = text.find("{\"");
+    const std::size_t start = findMarker(text, "{\"", 0);
     blocks.descriptionAt = positionOf(text, start);
     const std::string_view kept = start == std::string_view::npos ? text : text.substr(start);
 
     // The description runs through the closing brace of the first `"}` and one character more.
-    const std::size_t descEnd = kept.find("\"}");
+    const std::size_t descEnd = findMarker(kept, "\"}", 1);
     if (descEnd == std::string_view::npos) {
         blocks.descriptionUtf8 = firstUnits(kept, 2);
     } else {
@@ -179,8 +295,8 @@ void cutBlocks(std::string_view text, ReplayBlocks& blocks) {
         blocks.descriptionUtf8 += firstUnits(kept.substr(descEnd + 2), 1);
     }
 
-    const std::size_t resStart = kept.find("[{");
-    const std::size_t resEnd = kept.find("}}]");
+    const std::size_t resStart = findMarker(kept, "[{", 0);
+    const std::size_t resEnd = findMarker(kept, "}}]", 2);
     const std::int32_t p3 = positionOf(kept, resStart);
     blocks.resultsAt = p3;
     if (resStart != std::string_view::npos && resEnd != std::string_view::npos && resEnd > resStart) {

@@ -15,7 +15,9 @@ struct ReplayBlocks {
     ReplayStatus status = ReplayStatus::NotOpened;
     std::int32_t descriptionAt = 0; // UTF-16 position from 1 in the read text; 0 = not found
     std::int32_t resultsAt = 0;     // UTF-16 position from 1 in the kept text; 0 = not found
-    std::string descriptionUtf8;    // the block, as UTF-8 that decodes to exactly the block's UTF-16 text
+    // The blocks as UTF-8 that decodes to exactly the blocks' UTF-16 text. Cuts are counted in UTF-16
+    // units; a cut through a surrogate pair leaves U+FFFD for the half that UTF-8 cannot hold.
+    std::string descriptionUtf8;
     std::string resultsUtf8;
 
     // Empty when the block is empty (also for every status other than Opened).
