@@ -12,6 +12,7 @@ namespace tapeloft {
 namespace {
 
 using test::TempDir;
+using namespace std::string_view_literals;
 
 // Seven header bytes summing to 128: pass the scan test.
 const std::string kScanHeader("\x80\0\0\0\0\0\0", 7);
@@ -201,22 +202,20 @@ TEST(ReplayReader, FileLargerThanTheReadBuffer) {
 }
 
 TEST(ReplayReader, RandomBytesMatchThePieceModel) {
-    const std::vector<std::string> tokens = {"{\"",     "\"}",
-                                             "[{",      "}}]",
-                                             "\n",      "\r",
-                                             "\r\n",    std::string(1, '\0'),
-                                             "a",       "}",
-                                             "\"",      "Ж",
-                                             "€",       "\xF0\x9F\x98\x80",
-                                             "\xFF",    "\xD0",
-                                             "\x80",    "\xE2\x82",
-                                             "\xF0\x9F"};
+    // Markers, terminators, characters of every UTF-8 length, and broken, overlong, surrogate and
+    // out-of-range sequences.
+    // clang-format off
+    const std::string_view tokens[] = {
+        "{\"", "\"}", "[{", "}}]", "\n", "\r", "\r\n", "\0"sv, "a", "}", "\"", "Ж", "€", "\xF0\x9F\x98\x80",
+        "\xFF", "\xD0", "\x80", "\xE2\x82", "\xF0\x9F", "\xF0\x9F\x98", "\xC1\xBF", "\xE0\x80\xAF",
+        "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80"};
+    // clang-format on
     std::mt19937 random(20240611);
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 600; ++round) {
         std::string body;
         const int count = static_cast<int>(random() % 40);
         for (int i = 0; i < count; ++i)
-            body += tokens[random() % tokens.size()];
+            body += tokens[random() % std::size(tokens)];
         SCOPED_TRACE(round);
         expectMatchesModel(body);
     }
