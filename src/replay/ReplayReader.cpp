@@ -1,0 +1,347 @@
+#include "replay/ReplayReader.h"
+
+#include "json/TextCodec.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string_view>
+
+#ifdef _WIN32
+#include <share.h>
+#endif
+
+namespace tapeloft {
+
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+constexpr int kPieceCount = 11;
+// Positions are 32-bit; a longer text (only from a multi-gigabyte file) counts as unreadable.
+constexpr std::size_t kMaxTextBytes = 0x7FFFFFF0;
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+struct FileCloser final {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+FileHandle openForReading(const std::filesystem::path& file) {
+#ifdef _WIN32
+    // Others may read the file while we do, but not write it.
+    return FileHandle(_wfsopen(file.c_str(), L"rb", _SH_DENYWR));
+#else
+    return FileHandle(std::fopen(file.c_str(), "rb"));
+#endif
+}
+
+// The file read front to back in large chunks; nothing beyond the chunk in hand is read.
+class ChunkedFile final {
+public:
+    explicit ChunkedFile(std::FILE* file)
+        : file_(file), buffer_(std::make_unique_for_overwrite<unsigned char[]>(kChunkSize)) {
+        // Our own buffer is the only one needed; stdio's would cost a second copy.
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+    }
+
+    // False at the end of the file or on a read error (see failed()).
+    bool refill() {
+        pos = 0;
+        size = std::fread(buffer_.get(), 1, kChunkSize, file_);
+        data = buffer_.get();
+        return size > 0;
+    }
+    bool atChunkEnd() const { return pos == size; }
+    bool failed() const { return std::ferror(file_) != 0; }
+
+    // Next byte, 0 past the end of the file.
+    unsigned char nextByteOrZero() {
+        if (atChunkEnd() && !refill()) return 0;
+        return data[pos++];
+    }
+
+    const unsigned char* data = nullptr;
+    std::size_t pos = 0;
+    std::size_t size = 0;
+
+private:
+    std::FILE* file_;
+    std::unique_ptr<unsigned char[]> buffer_;
+};
+
+bool headerPasses(ChunkedFile& in, HeaderTest test) {
+    if (test == HeaderTest::Details) return in.nextByteOrZero() == 0x12;
+    unsigned char sum = 0;
+    for (int i = 0; i < 7; ++i)
+        sum = static_cast<unsigned char>(sum + in.nextByteOrZero());
+    return sum >= 128 && sum <= 139;
+}
+
+inline bool isTerminator(unsigned char b) {
+    return b == 0 || b == '\n' || b == '\r';
+}
+
+// Word-at-a-time tests for the scanning loops below; mostly ASCII JSON goes through 8 bytes a step.
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+inline std::uint64_t load8(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+inline bool hasZeroByte(std::uint64_t word) {
+    return ((word - kOnes) & ~word & kHighBits) != 0;
+}
+inline bool hasTerminator(std::uint64_t word) {
+    return hasZeroByte(word) || hasZeroByte(word ^ (kOnes * '\n')) || hasZeroByte(word ^ (kOnes * '\r'));
+}
+
+// First terminator in [p, end), or end; ORs every byte passed over into `high`.
+const unsigned char* findTerminator(const unsigned char* p, const unsigned char* end, std::uint64_t& high) {
+    while (end - p >= 8) {
+        const std::uint64_t word = load8(p);
+        if (hasTerminator(word)) break;
+        high |= word;
+        p += 8;
+    }
+    while (p != end && !isTerminator(*p))
+        high |= *p++;
+    return p;
+}
+
+const unsigned char* skipAscii(const unsigned char* p, const unsigned char* end) {
+    while (end - p >= 8 && (load8(p) & kHighBits) == 0)
+        p += 8;
+    while (p != end && *p < 0x80)
+        ++p;
+    return p;
+}
+
+// Length of the well-formed UTF-8 sequence at p, or 0 with `invalid` set to the length of its maximal
+// invalid subpart. This is utf8ToUtf16's rule (one U+FFFD per maximal invalid subpart), kept here so
+// that the bytes after the JSON blocks, which are mostly binary, are repaired without a detour
+// through UTF-16.
+inline std::size_t wellFormedAt(const unsigned char* p, const unsigned char* end, std::size_t& invalid) {
+    const unsigned char b0 = *p;
+    invalid = 1;
+    if (b0 < 0x80) return 1;
+    std::size_t need = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        need = 1;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        need = 2;
+        if (b0 == 0xE0) lo = 0xA0; // overlong
+        if (b0 == 0xED) hi = 0x9F; // surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        need = 3;
+        if (b0 == 0xF0) lo = 0x90; // overlong
+        if (b0 == 0xF4) hi = 0x8F; // beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    for (std::size_t k = 1; k <= need; ++k) {
+        if (p + k == end || p[k] < lo || p[k] > hi) return 0;
+        lo = 0x80;
+        hi = 0xBF;
+        invalid = k + 1;
+    }
+    return need + 1;
+}
+
+// Each piece is decoded on its own, so a piece is made valid UTF-8 before the next is appended.
+void sanitisePiece(std::string& text, std::size_t pieceStart) {
+    const auto* const end = reinterpret_cast<const unsigned char*>(text.data() + text.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data() + pieceStart);
+    std::size_t invalid = 0;
+    while ((p = skipAscii(p, end)) != end) {
+        const std::size_t n = wellFormedAt(p, end, invalid);
+        if (n == 0) break;
+        p += n;
+    }
+    if (p == end) return;
+
+    // Repairing never more than triples the bytes (one byte to U+FFFD); written through a pointer,
+    // as the bytes here are mostly binary noise.
+    const std::size_t bad = static_cast<std::size_t>(reinterpret_cast<const char*>(p) - text.data());
+    std::string fixed(static_cast<std::size_t>(end - p) * kReplacementUtf8.size(), '\0');
+    char* out = fixed.data();
+    while (p != end) {
+        if (*p < 0x80) {
+            *out++ = static_cast<char>(*p++);
+            continue;
+        }
+        const std::size_t n = wellFormedAt(p, end, invalid);
+        if (n == 0) {
+            std::memcpy(out, kReplacementUtf8.data(), kReplacementUtf8.size());
+            out += kReplacementUtf8.size();
+            p += invalid;
+        } else {
+            std::memcpy(out, p, n);
+            out += n;
+            p += n;
+        }
+    }
+    fixed.resize(static_cast<std::size_t>(out - fixed.data()));
+    text.resize(bad);
+    text += fixed;
+}
+
+// Appends the first 11 pieces after the current position, each as valid UTF-8, terminators dropped.
+// False on a read error or a text too long for 32-bit positions.
+bool readPieces(ChunkedFile& in, std::string& text) {
+    int pieces = 0;
+    std::size_t pieceStart = text.size();
+    std::uint64_t pieceHigh = 0; // OR of the piece's bytes: a set high bit means it needs checking
+    bool afterCr = false;        // an LF right after a CR belongs to the same terminator
+
+    while (pieces < kPieceCount) {
+        if (in.atChunkEnd() && !in.refill()) {
+            if (in.failed()) return false;
+            break; // end of file ends this piece; every piece after it is empty
+        }
+        if (afterCr) {
+            afterCr = false;
+            if (in.data[in.pos] == '\n') {
+                ++in.pos;
+                continue;
+            }
+        }
+        const unsigned char* begin = in.data + in.pos;
+        const unsigned char* end = in.data + in.size;
+        const unsigned char* p = findTerminator(begin, end, pieceHigh);
+        text.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
+        if (text.size() > kMaxTextBytes) return false;
+        in.pos = static_cast<std::size_t>(p - in.data);
+        if (p == end) continue;
+
+        afterCr = *p == '\r';
+        ++in.pos;
+        if (pieceHigh & kHighBits) sanitisePiece(text, pieceStart);
+        pieceStart = text.size();
+        pieceHigh = 0;
+        ++pieces;
+    }
+    if (pieceHigh & kHighBits) sanitisePiece(text, pieceStart);
+    return text.size() <= kMaxTextBytes;
+}
+
+// UTF-16 length of valid UTF-8.
+std::size_t utf16Length(std::string_view s) {
+    std::size_t units = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* const end = p + s.size();
+    while (p != end) {
+        const unsigned char* ascii = skipAscii(p, end);
+        units += static_cast<std::size_t>(ascii - p);
+        for (p = ascii; p != end && *p >= 0x80; ++p) {
+            units += (*p & 0xC0) != 0x80; // one per character...
+            units += *p >= 0xF0;          // ...and the second half of a surrogate pair
+        }
+    }
+    return units;
+}
+
+// First occurrence of an ASCII marker. JSON is full of quotes and braces, so the search runs on the
+// marker's rarest character (`key`) and checks the rest around it.
+std::size_t findMarker(std::string_view text, std::string_view marker, std::size_t key) {
+    const std::size_t tail = marker.size() - key;
+    for (std::size_t from = key; from < text.size();) {
+        const void* hit = std::memchr(text.data() + from, marker[key], text.size() - from);
+        if (!hit) break;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (at + tail <= text.size() && std::equal(marker.begin(), marker.end(), text.begin() + (at - key)))
+            return at - key;
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
+// The first `units` UTF-16 units of valid UTF-8 `s`, as UTF-8. UTF-8 cannot hold half a surrogate
+// pair, so a cut through one leaves U+FFFD in that unit's place.
+std::string firstUnits(std::string_view s, std::int64_t units) {
+    std::size_t i = 0;
+    while (units > 0 && i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const std::size_t bytes = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        const int width = bytes == 4 ? 2 : 1;
+        if (width > units) return std::string(s.substr(0, i)) + std::string(kReplacementUtf8);
+        units -= width;
+        i += bytes;
+    }
+    return std::string(s.substr(0, i));
+}
+
+std::int32_t positionOf(std::string_view text, std::size_t byteOffset) {
+    if (byteOffset == std::string_view::npos) return 0;
+    return static_cast<std::int32_t>(utf16Length(text.substr(0, byteOffset)) + 1);
+}
+
+void cutBlocks(std::string_view text, ReplayBlocks& blocks) {
+    const std::size_t start = findMarker(text, "{\"", 0);
+    blocks.descriptionAt = positionOf(text, start);
+    const std::string_view kept = start == std::string_view::npos ? text : text.substr(start);
+
+    // The description runs through the closing brace of the first `"}` and one character more.
+    const std::size_t descEnd = findMarker(kept, "\"}", 1);
+    if (descEnd == std::string_view::npos) {
+        blocks.descriptionUtf8 = firstUnits(kept, 2);
+    } else {
+        blocks.descriptionUtf8.reserve(descEnd + 2 + 4);
+        blocks.descriptionUtf8.assign(kept.substr(0, descEnd + 2));
+        blocks.descriptionUtf8 += firstUnits(kept.substr(descEnd + 2), 1);
+    }
+
+    const std::size_t resStart = findMarker(kept, "[{", 0);
+    const std::size_t resEnd = findMarker(kept, "}}]", 2);
+    const std::int32_t p3 = positionOf(kept, resStart);
+    blocks.resultsAt = p3;
+    if (resStart != std::string_view::npos && resEnd != std::string_view::npos && resEnd > resStart) {
+        blocks.resultsUtf8.assign(kept.substr(resStart, resEnd + 3 - resStart)); // the usual case
+        return;
+    }
+    // Markers missing or out of order: p4 - p3 + 3 characters from p3, where 0 and 1 both mean
+    // the first character.
+    const std::int64_t length = std::int64_t{positionOf(kept, resEnd)} - p3 + 3;
+    if (length <= 0) return;
+    blocks.resultsUtf8 = firstUnits(kept.substr(p3 == 0 ? 0 : resStart), length);
+}
+
+} // namespace
+
+std::u16string ReplayBlocks::descriptionText() const {
+    return utf8ToUtf16(descriptionUtf8);
+}
+std::u16string ReplayBlocks::resultsText() const {
+    return utf8ToUtf16(resultsUtf8);
+}
+
+ReplayBlocks readReplayBlocks(const std::filesystem::path& file, HeaderTest test) {
+    ReplayBlocks blocks;
+    try {
+        std::string text;
+        {
+            const FileHandle handle = openForReading(file);
+            if (!handle) return blocks;
+            ChunkedFile in(handle.get());
+            const bool passes = headerPasses(in, test);
+            if (in.failed()) return blocks; // e.g. a folder: it opens, but cannot be read
+            if (!passes) {
+                blocks.status = ReplayStatus::HeaderRejected;
+                return blocks;
+            }
+            if (!readPieces(in, text)) return blocks;
+        } // closed here, before the cutting
+        cutBlocks(text, blocks);
+        blocks.status = ReplayStatus::Opened;
+        return blocks;
+    } catch (const std::exception&) {
+        // Out of memory on an absurd file: treat it as one that cannot be read.
+        return ReplayBlocks{};
+    }
+}
+
+} // namespace tapeloft
