@@ -18,9 +18,9 @@ void appendCodePoint(std::u16string& out, char32_t cp) {
     }
 }
 
-// Length of the valid sequence at i, or 0 with `invalid` set to the length of the maximal
-// invalid subpart (at least 1).
-std::size_t utf8SequenceAt(std::string_view s, std::size_t i, char32_t& cp, std::size_t& invalid) {
+} // namespace
+
+std::size_t decodeUtf8At(std::string_view s, std::size_t i, char32_t& cp, std::size_t& invalid) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     invalid = 1;
     if (b0 < 0x80) {
@@ -56,6 +56,8 @@ std::size_t utf8SequenceAt(std::string_view s, std::size_t i, char32_t& cp, std:
     }
     return need + 1;
 }
+
+namespace {
 
 // Windows-1251 bytes 0x80..0xFF; 0 marks the one unassigned byte (0x98).
 constexpr std::array<char16_t, 128> kCp1251High = {
@@ -93,7 +95,7 @@ void appendUtf8AsUtf16(std::u16string& out, std::string_view bytes) {
         }
         char32_t cp = 0;
         std::size_t invalid = 1;
-        const std::size_t n = utf8SequenceAt(bytes, i, cp, invalid);
+        const std::size_t n = decodeUtf8At(bytes, i, cp, invalid);
         if (n == 0) {
             out.push_back(kReplacement);
             i += invalid;
@@ -151,7 +153,7 @@ bool isValidUtf8(std::string_view bytes) {
     while (i < bytes.size()) {
         char32_t cp = 0;
         std::size_t invalid = 1;
-        const std::size_t n = utf8SequenceAt(bytes, i, cp, invalid);
+        const std::size_t n = decodeUtf8At(bytes, i, cp, invalid);
         if (n == 0) return false;
         i += n;
     }

@@ -17,6 +17,9 @@ std::string utf16ToUtf8(std::u16string_view text);
 // Appends one code point (at most U+10FFFF) in UTF-8.
 void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view bytes);
+// Length of the well-formed UTF-8 sequence at bytes[at] with its code point in codePoint; 0 when there is
+// none, with invalidLength set to the length of the maximal invalid subpart there (at least 1).
+std::size_t decodeUtf8At(std::string_view bytes, std::size_t at, char32_t& codePoint, std::size_t& invalidLength);
 
 // Windows-1251; a character the code page lacks becomes '?'.
 std::u16string cp1251ToUtf16(std::string_view bytes);

@@ -120,39 +120,14 @@ const unsigned char* skipAscii(const unsigned char* p, const unsigned char* end)
     return p;
 }
 
-// Length of the well-formed UTF-8 sequence at p, or 0 with `invalid` set to the length of its maximal
-// invalid subpart. This is utf8ToUtf16's rule (one U+FFFD per maximal invalid subpart), kept here so
-// that the bytes after the JSON blocks, which are mostly binary, are repaired without a detour
-// through UTF-16.
-inline std::size_t wellFormedAt(const unsigned char* p, const unsigned char* end, std::size_t& invalid) {
-    const unsigned char b0 = *p;
-    invalid = 1;
-    if (b0 < 0x80) return 1;
-    std::size_t need = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        need = 1;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        need = 2;
-        if (b0 == 0xE0) lo = 0xA0; // overlong
-        if (b0 == 0xED) hi = 0x9F; // surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        need = 3;
-        if (b0 == 0xF0) lo = 0x90; // overlong
-        if (b0 == 0xF4) hi = 0x8F; // beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    for (std::size_t k = 1; k <= need; ++k) {
-        if (p + k == end || p[k] < lo || p[k] > hi) return 0;
-        lo = 0x80;
-        hi = 0xBF;
-        invalid = k + 1;
-    }
-    return need + 1;
+// Each piece is decoded on its own, so a piece is made valid UTF-8 before the next is appended.
+// The rule of utf8ToUtf16, so the repaired bytes decode to what per-piece decoding gives.
+std::size_t wellFormedAt(const unsigned char* p, const unsigned char* end, std::size_t& invalid) {
+    char32_t cp = 0;
+    return decodeUtf8At(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)), 0,
+                        cp, invalid);
 }
 
-// Each piece is decoded on its own, so a piece is made valid UTF-8 before the next is appended.
 void sanitisePiece(std::string& text, std::size_t pieceStart) {
     const auto* const end = reinterpret_cast<const unsigned char*>(text.data() + text.size());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data() + pieceStart);
