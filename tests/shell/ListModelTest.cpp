@@ -8,11 +8,11 @@
 namespace tapeloft {
 namespace {
 
-ListModel makeList(int columns) {
-    std::vector<ListColumn> specs;
-    for (int c = 0; c < columns; ++c)
-        specs.push_back({u"H" + std::u16string(1, char16_t(u'0' + c)), 100, {}});
-    return ListModel(std::move(specs));
+ListModel makeList(int count) {
+    std::vector<ListColumn> columns;
+    for (int c = 0; c < count; ++c)
+        columns.push_back({u"H" + std::u16string(1, char16_t(u'0' + c)), 100, {}});
+    return ListModel(std::move(columns));
 }
 
 std::vector<std::u16string> columnTexts(const ListModel& list, int column) {
