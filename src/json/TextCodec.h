@@ -15,6 +15,9 @@ void appendUtf8AsUtf16(std::u16string& out, std::string_view bytes);
 // Lone surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
 bool isValidUtf8(std::string_view bytes);
+// Decodes the sequence that starts at bytes[i] (i < size) into cp and returns its length in bytes;
+// an invalid sequence gives U+FFFD and the length of its maximal invalid subpart, as above.
+std::size_t decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp);
 
 // Windows-1251; a character the code page lacks becomes '?'.
 std::u16string cp1251ToUtf16(std::string_view bytes);
