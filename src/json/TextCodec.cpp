@@ -160,6 +160,14 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::size_t decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp) {
+    std::size_t invalid = 1;
+    const std::size_t n = decodeUtf8At(bytes, i, cp, invalid);
+    if (n != 0) return n;
+    cp = kReplacement;
+    return invalid;
+}
+
 std::u16string cp1251ToUtf16(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());

@@ -1,0 +1,825 @@
+#include "json/Json.h"
+
+#include "json/TextCodec.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define TAPELOFT_JSON_SSE2 1
+#endif
+
+namespace tapeloft {
+
+namespace {
+
+// Deeper documents fail: the parser recurses once per level and must not run out of stack.
+constexpr int kMaxDepth = 512;
+// Objects with more members than this get a hash index; smaller ones are searched in order.
+constexpr std::uint32_t kIndexThreshold = 8;
+// Texts this long or longer fail, so every count and size fits in 31 bits.
+constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
+
+constexpr JsonValue kEmptyValue{};
+
+template <class Unit> bool isWhitespace(Unit c) {
+    return c <= ' ' && (c == ' ' || c == '\n' || c == '\r' || c == '\t');
+}
+
+template <class Unit> int hexDigit(Unit c) {
+    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+    return -1;
+}
+
+// Compares lower-cased; the literals are plain ASCII letters, so folding with 0x20 is exact.
+template <class Unit> bool matchesLiteral(const Unit* p, std::string_view literal) {
+    for (std::size_t k = 0; k < literal.size(); ++k)
+        if (static_cast<char32_t>(p[k] | 0x20) != static_cast<char32_t>(literal[k])) return false;
+    return true;
+}
+
+// Four units per step with independent multiplies; keys are short, so a serial chain per unit
+// would cost more than the rest of the member.
+std::uint32_t hashKey(const char16_t* key, std::size_t size) {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = size;
+    std::size_t k = 0;
+    for (; k + 4 <= size; k += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, key + k, sizeof word);
+        h = std::rotl(h, 23) ^ (word * kMultiplier);
+    }
+    std::uint64_t tail = 0;
+    switch (size - k) {
+    case 3:
+        tail |= std::uint64_t{key[k + 2]} << 32;
+        [[fallthrough]];
+    case 2:
+        tail |= std::uint64_t{key[k + 1]} << 16;
+        [[fallthrough]];
+    case 1:
+        tail |= key[k];
+        break;
+    default:
+        break;
+    }
+    h = (std::rotl(h, 23) ^ tail) * kMultiplier;
+    return static_cast<std::uint32_t>(h >> 32);
+}
+
+inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
+    return m.keySize == size && std::memcmp(m.key, key, size * sizeof(char16_t)) == 0;
+}
+
+inline const detail::JsonMember* findMember(const detail::JsonObject& object, const char16_t* key,
+                                            std::size_t size, std::uint32_t hash) {
+    if (object.index == nullptr) {
+        for (const detail::JsonMember* m = object.first; m != nullptr; m = m->next)
+            if (sameKey(*m, key, size)) return m;
+        return nullptr;
+    }
+    for (std::uint32_t slot = hash & object.indexMask;; slot = (slot + 1) & object.indexMask) {
+        const detail::JsonMember* m = object.index[slot];
+        if (m == nullptr) return nullptr;
+        if (m->hash == hash && sameKey(*m, key, size)) return m;
+    }
+}
+
+// The value of the longest leading part of an ASCII number token that reads as a floating-point
+// number, '.' as the decimal separator whatever the locale; 0 when there is none. Too large gives
+// an infinity, too small a zero, as strtod does.
+double leadingDouble(const char* first, const char* last) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error == std::errc{}) return value;
+    if (error != std::errc::result_out_of_range) return 0.0;
+    // Out of range: the position of the first significant digit plus the exponent tells which side.
+    const char* p = first;
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    std::int64_t magnitude = 0;
+    bool significant = false;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+        significant = significant || *p != '0';
+        if (significant) ++magnitude;
+    }
+    if (p != end && *p == '.') {
+        for (++p; p != end && *p >= '0' && *p <= '9' && !significant; ++p) {
+            significant = *p != '0';
+            if (!significant) --magnitude;
+        }
+        while (p != end && *p >= '0' && *p <= '9')
+            ++p;
+    }
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool negativeExponent = p != end && *p == '-';
+        if (p != end && (*p == '-' || *p == '+')) ++p;
+        std::int64_t exponent = 0;
+        for (; p != end && *p >= '0' && *p <= '9'; ++p)
+            exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), std::int64_t{1} << 40);
+        magnitude += negativeExponent ? -exponent : exponent;
+    }
+    const double result = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -result : result;
+}
+
+// Nearest integer, halves to even; -2147483648 when that lies outside the signed 32-bit range.
+std::int32_t roundToInt32(double value) {
+    if (!std::isfinite(value)) return std::numeric_limits<std::int32_t>::min();
+    double rounded = std::floor(value);
+    const double fraction = value - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
+    if (rounded < -2147483648.0 || rounded > 2147483647.0) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(rounded);
+}
+
+} // namespace
+
+namespace detail {
+
+// Bump allocator that owns every node, member, index and text of one document. All of them are
+// trivially destructible, so releasing a document frees a few blocks and nothing else.
+class JsonArena final {
+public:
+    explicit JsonArena(std::size_t firstBlockBytes) : nextBlockBytes_(firstBlockBytes) {}
+
+    void* allocate(std::size_t size, std::size_t align) {
+        char* p = alignUp(cur_, align);
+        if (p > limit_ || static_cast<std::size_t>(limit_ - p) < size) {
+            addBlock(size + align);
+            p = alignUp(cur_, align);
+        }
+        cur_ = p + size;
+        return p;
+    }
+
+    template <class T> T* make() { return ::new (allocate(sizeof(T), alignof(T))) T(); }
+
+    // A text is written in place after everything allocated so far and closed when complete;
+    // nothing else may be allocated while it is open.
+    char16_t* openText(char16_t*& capacityEnd, std::size_t units) {
+        char16_t* start = reinterpret_cast<char16_t*>(alignUp(cur_, alignof(char16_t)));
+        capacityEnd = reinterpret_cast<char16_t*>(limit_);
+        if (start > capacityEnd || static_cast<std::size_t>(capacityEnd - start) < units) {
+            addBlock(units * sizeof(char16_t));
+            start = reinterpret_cast<char16_t*>(cur_);
+            capacityEnd = reinterpret_cast<char16_t*>(limit_);
+        }
+        return start;
+    }
+
+    // Moves the open text [start, write) to a new block with room for at least `more` further
+    // units; the room doubles with the text so that long texts move O(1) times per unit.
+    void growText(char16_t*& start, char16_t*& write, char16_t*& capacityEnd, std::size_t more) {
+        const std::size_t size = static_cast<std::size_t>(write - start);
+        addBlock((size * 2 + more + 64) * sizeof(char16_t));
+        auto* moved = reinterpret_cast<char16_t*>(cur_);
+        std::memcpy(moved, start, size * sizeof(char16_t));
+        start = moved;
+        write = moved + size;
+        capacityEnd = reinterpret_cast<char16_t*>(limit_);
+    }
+
+    void closeText(char16_t* write) { cur_ = reinterpret_cast<char*>(write); }
+
+    // Gives back a text that was the last thing closed.
+    void dropText(const char16_t* start, std::size_t size) {
+        if (reinterpret_cast<const char*>(start + size) == cur_)
+            cur_ = const_cast<char*>(reinterpret_cast<const char*>(start));
+    }
+
+private:
+    static constexpr std::size_t kMaxBlockBytes = std::size_t{4} << 20;
+
+    static char* alignUp(char* p, std::size_t align) {
+        const auto address = reinterpret_cast<std::uintptr_t>(p);
+        return p + (((address + align - 1) & ~(std::uintptr_t{align} - 1)) - address);
+    }
+
+    void addBlock(std::size_t minBytes) {
+        const std::size_t size = (std::max(nextBlockBytes_, minBytes) + 15) & ~std::size_t{15};
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        cur_ = blocks_.back().get();
+        limit_ = cur_ + size;
+        nextBlockBytes_ = std::min(size * 2, kMaxBlockBytes);
+    }
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* cur_ = nullptr;
+    char* limit_ = nullptr;
+    std::size_t nextBlockBytes_;
+};
+
+class JsonStorage final {
+public:
+    explicit JsonStorage(std::size_t firstBlockBytes) : arena(firstBlockBytes) {}
+    JsonArena arena;
+    JsonValue root;
+};
+
+// One forward pass over the text. Unit is char16_t for UTF-16 input and unsigned char for UTF-8,
+// which reads exactly as its UTF-16 decoding would: every structural character is ASCII, and
+// string contents are decoded as utf8ToUtf16 decodes them.
+template <class Unit> class JsonParser final {
+public:
+    JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
+        : begin_(begin), p_(begin), end_(end), arena_(arena) {
+        stack_.reserve(64);
+    }
+
+    bool parseRoot(JsonValue& root) {
+        if (p_ == end_) return false;
+        if (*p_ == '{') {
+            ++p_;
+            return parseObject(root);
+        }
+        if (*p_ == '[') {
+            ++p_;
+            return parseArray(root);
+        }
+        return false;
+    }
+
+private:
+    static constexpr bool kUtf8 = std::is_same_v<Unit, unsigned char>;
+
+    // False when the end of the text is reached.
+    bool skipWhitespace() {
+        const Unit* p = p_;
+        while (p != end_ && isWhitespace(*p))
+            ++p;
+        p_ = p;
+        return p != end_;
+    }
+
+    bool parseValue(JsonValue& node) {
+        if (p_ == end_) return false;
+        switch (*p_) {
+        case '{':
+            ++p_;
+            return parseObject(node);
+        case '[':
+            ++p_;
+            return parseArray(node);
+        case '"':
+            ++p_;
+            if (!parseString(node.text_, node.textSize_)) return false;
+            node.kind_ = JsonKind::String;
+            return true;
+        default:
+            return parseScalar(node);
+        }
+    }
+
+    bool parseObject(JsonValue& node) {
+        if (++depth_ > kMaxDepth) return false;
+        node.kind_ = JsonKind::Object;
+        if (!skipWhitespace()) return false;
+        if (*p_ == '}') {
+            ++p_;
+            --depth_;
+            return true;
+        }
+        for (;;) {
+            if (*p_ != '"') return false;
+            ++p_;
+            const char16_t* key = nullptr;
+            std::uint32_t keySize = 0;
+            if (!parseString(key, keySize)) return false;
+            if (!skipWhitespace() || *p_ != ':') return false;
+            ++p_;
+            skipWhitespace();
+            // A repeated key parses into the member it already has, without clearing it.
+            if (!parseValue(memberFor(node, key, keySize).value)) return false;
+            if (!skipWhitespace()) return false;
+            if (*p_ == ',') {
+                ++p_;
+                if (!skipWhitespace() || *p_ == '}') return false;
+            } else if (*p_ == '}') {
+                ++p_;
+                --depth_;
+                return true;
+            }
+            // Anything else starts the next member, comma or not.
+        }
+    }
+
+    JsonMember& memberFor(JsonValue& node, const char16_t* key, std::uint32_t keySize) {
+        if (node.object_ == nullptr) node.object_ = arena_.make<JsonObject>();
+        JsonObject& object = *node.object_;
+        const std::uint32_t hash = object.index != nullptr ? hashKey(key, keySize) : 0;
+        if (const JsonMember* found = findMember(object, key, keySize, hash)) {
+            arena_.dropText(key, keySize);
+            return const_cast<JsonMember&>(*found);
+        }
+        auto* member = arena_.make<JsonMember>();
+        member->key = key;
+        member->keySize = keySize;
+        member->hash = hash;
+        if (object.last != nullptr)
+            object.last->next = member;
+        else
+            object.first = member;
+        object.last = member;
+        ++object.count;
+        if (object.index != nullptr) {
+            if (object.count * 2 > object.indexMask + 1)
+                rebuildIndex(object);
+            else
+                insertIntoIndex(object, member);
+        } else if (object.count > kIndexThreshold) {
+            for (JsonMember* m = object.first; m != nullptr; m = m->next)
+                m->hash = hashKey(m->key, m->keySize);
+            rebuildIndex(object);
+        }
+        return *member;
+    }
+
+    void rebuildIndex(JsonObject& object) {
+        const std::uint32_t slots = std::bit_ceil(object.count * 2 + 2);
+        object.index =
+            static_cast<JsonMember**>(arena_.allocate(slots * sizeof(JsonMember*), alignof(JsonMember*)));
+        std::fill_n(object.index, slots, nullptr);
+        object.indexMask = slots - 1;
+        for (JsonMember* m = object.first; m != nullptr; m = m->next)
+            insertIntoIndex(object, m);
+    }
+
+    static void insertIntoIndex(JsonObject& object, JsonMember* member) {
+        std::uint32_t slot = member->hash & object.indexMask;
+        while (object.index[slot] != nullptr)
+            slot = (slot + 1) & object.indexMask;
+        object.index[slot] = member;
+    }
+
+    bool parseArray(JsonValue& node) {
+        if (++depth_ > kMaxDepth) return false;
+        node.kind_ = JsonKind::Array;
+        if (!skipWhitespace()) return false;
+        if (*p_ == ']') {
+            ++p_;
+            node.elements_ = nullptr;
+            node.elementCount_ = 0;
+            node.integer_ = 0;
+            --depth_;
+            return true;
+        }
+        // Elements wait on a shared stack until the array closes, then move to the arena in one piece.
+        const std::size_t base = stack_.size();
+        std::size_t index = 0;
+        for (;;) {
+            JsonValue element;
+            if (!parseValue(element)) return false;
+            if (stack_.size() == base + index)
+                stack_.push_back(element);
+            else
+                stack_[base + index] = element; // a value without a comma before it replaces the last one
+            if (!skipWhitespace()) return false;
+            if (*p_ == ',') {
+                ++p_;
+                ++index;
+                skipWhitespace();
+            } else if (*p_ == ']') {
+                ++p_;
+                break;
+            } else if (*p_ == '}') {
+                // An empty value would be read here again and again without consuming anything.
+                return false;
+            }
+        }
+        const std::size_t count = index + 1;
+        auto* elements =
+            static_cast<JsonValue*>(arena_.allocate(count * sizeof(JsonValue), alignof(JsonValue)));
+        std::copy(stack_.begin() + static_cast<std::ptrdiff_t>(base),
+                  stack_.begin() + static_cast<std::ptrdiff_t>(base + count), elements);
+        stack_.resize(base);
+        node.elements_ = elements;
+        node.elementCount_ = static_cast<std::uint32_t>(count);
+        node.integer_ = static_cast<std::int32_t>(count);
+        --depth_;
+        return true;
+    }
+
+    bool parseScalar(JsonValue& node) {
+        const auto folded = static_cast<char32_t>(*p_ | 0x20);
+        if (folded == 'n' || folded == 'f' || folded == 't') {
+            const auto left = static_cast<std::size_t>(end_ - p_);
+            if (left >= 4 && matchesLiteral(p_, "null")) {
+                setLiteral(node, JsonKind::Null, 0, 4);
+                return true;
+            }
+            if (left >= 5 && matchesLiteral(p_, "false")) {
+                setLiteral(node, JsonKind::False, 0, 5);
+                return true;
+            }
+            if (left >= 4 && matchesLiteral(p_, "true")) {
+                setLiteral(node, JsonKind::True, 1, 4);
+                return true;
+            }
+        }
+        const Unit* const start = p_;
+        const Unit* p = p_;
+        const bool negative = *p == '-';
+        if (negative) ++p;
+        // Leading digits are summed on the way; most tokens are plain integers.
+        const Unit* const digits = p;
+        std::uint64_t magnitude = 0;
+        if constexpr (kUtf8 && std::endian::native == std::endian::little) {
+            while (end_ - p >= 8) {
+                const std::size_t n = takeDigits(p, magnitude);
+                p += n;
+                if (n < 8) break;
+            }
+        }
+        while (p != end_ && *p >= '0' && *p <= '9')
+            magnitude = magnitude * 10 + static_cast<unsigned>(*p++ - '0');
+        const auto digitCount = static_cast<std::size_t>(p - digits);
+        bool fraction = false;
+        bool exponent = false;
+        for (;; ++p) {
+            if (p == end_) return false;
+            const Unit c = *p;
+            if (c >= '0' && c <= '9') continue;
+            if (c == '.') {
+                fraction = true;
+            } else if (c == 'e' || c == 'E') {
+                exponent = true;
+                if (p + 1 != end_ && (p[1] == '+' || p[1] == '-')) ++p;
+            } else if (isWhitespace(c) || c == ',' || c == ']' || c == '}') {
+                break;
+            } else {
+                return false;
+            }
+        }
+        p_ = p;
+        if (fraction || exponent)
+            setReal(node, start, static_cast<std::size_t>(p_ - start));
+        else if (digitCount <= 18)
+            setInteger(node, negative ? 0 - magnitude : magnitude);
+        else
+            setInteger(node, saturatedInteger(negative, digits, p_));
+        return true;
+    }
+
+    void setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, std::size_t length) {
+        node.kind_ = kind;
+        node.integer_ = value;
+        node.real_ = value;
+        p_ += length;
+    }
+
+    // UTF-8 only: adds the leading digits among the eight bytes at p to `magnitude`, returns how many.
+    static std::size_t takeDigits(const Unit* p, std::uint64_t& magnitude) {
+        static constexpr std::uint64_t kPowers[9] = {1,      10,      100,      1000,     10000,
+                                                     100000, 1000000, 10000000, 100000000};
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        const std::uint64_t values = word ^ 0x3030303030303030ull;
+        // A byte is flagged when its value is 10 or more; carries only rise above a flagged byte.
+        const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
+        const std::size_t n = flags == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+        if (n == 0) return 0;
+        // The first digit is the lowest byte; shifting pads the number with leading zeros to eight.
+        std::uint64_t v = values << (8 * (8 - n));
+        v = (v * 10) + (v >> 8);
+        v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
+             (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
+            32;
+        magnitude = magnitude * kPowers[n] + (v & 0xFFFFFFFFu);
+        return n;
+    }
+
+    // Digits of more than 18 places, read as a signed 64-bit number saturating as strtoll does.
+    static std::uint64_t saturatedInteger(bool negative, const Unit* p, const Unit* end) {
+        const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+        std::uint64_t magnitude = 0;
+        for (; p != end; ++p) {
+            const auto digit = static_cast<std::uint64_t>(*p - '0');
+            if (magnitude > (limit - digit) / 10) return negative ? 0 - limit : limit;
+            magnitude = magnitude * 10 + digit;
+        }
+        return negative ? 0 - magnitude : magnitude;
+    }
+
+    // The low 32 bits of the 64-bit value, as a signed number.
+    static void setInteger(JsonValue& node, std::uint64_t bits) {
+        node.kind_ = JsonKind::Integer;
+        node.integer_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+        node.real_ = node.integer_;
+    }
+
+    void setReal(JsonValue& node, const Unit* token, std::size_t size) {
+        char16_t* capacityEnd = nullptr;
+        char16_t* text = arena_.openText(capacityEnd, size);
+        for (std::size_t k = 0; k < size; ++k)
+            text[k] = token[k] == 'E' ? u'e' : static_cast<char16_t>(token[k]);
+        arena_.closeText(text + size);
+        node.kind_ = JsonKind::Real;
+        node.text_ = text;
+        node.textSize_ = static_cast<std::uint32_t>(size);
+        if constexpr (kUtf8) {
+            node.real_ = leadingDouble(reinterpret_cast<const char*>(token),
+                                       reinterpret_cast<const char*>(token + size));
+        } else {
+            // The token is ASCII by construction.
+            char small[64];
+            std::vector<char> large;
+            char* ascii = small;
+            if (size > sizeof small) {
+                large.resize(size);
+                ascii = large.data();
+            }
+            for (std::size_t k = 0; k < size; ++k)
+                ascii[k] = static_cast<char>(token[k]);
+            node.real_ = leadingDouble(ascii, ascii + size);
+        }
+        node.integer_ = roundToInt32(node.real_);
+    }
+
+    // After the opening quote. Decodes up to and over the closing quote into a new arena text.
+    bool parseString(const char16_t*& text, std::uint32_t& size) {
+        char16_t* capacityEnd = nullptr;
+        char16_t* start = arena_.openText(capacityEnd, 32);
+        char16_t* write = start;
+        for (;;) {
+            copyPlainRun(start, write, capacityEnd);
+            if (p_ == end_) return false;
+            if (capacityEnd - write < 2) arena_.growText(start, write, capacityEnd, 2);
+            const Unit c = *p_;
+            if (c == '"') {
+                ++p_;
+                break;
+            }
+            if (c != '\\') {
+                appendOrdinary(write);
+                continue;
+            }
+            ++p_;
+            if (p_ == end_) return false;
+            switch (*p_) {
+            case '"':
+            case '\\':
+            case '/':
+                *write++ = static_cast<char16_t>(*p_++);
+                break;
+            case 'n':
+                *write++ = u'\n';
+                ++p_;
+                break;
+            case 'r':
+                *write++ = u'\r';
+                ++p_;
+                break;
+            case 't':
+                *write++ = u'\t';
+                ++p_;
+                break;
+            case 'b':
+                *write++ = u'\b';
+                ++p_;
+                break;
+            case 'f':
+                *write++ = u'\f';
+                ++p_;
+                break;
+            case 'u':
+                if (!decodeUnicodeEscape(write)) return false;
+                break;
+            default:
+                // The backslash is dropped; the character is read as an ordinary one next round.
+                break;
+            }
+        }
+        arena_.closeText(write);
+        text = start;
+        size = static_cast<std::uint32_t>(write - start);
+        return true;
+    }
+
+    // One character that is neither a quote nor a backslash; room for two units is there.
+    void appendOrdinary(char16_t*& write) {
+        if constexpr (kUtf8) {
+            if (*p_ < 0x80) {
+                *write++ = *p_++;
+                return;
+            }
+            char32_t cp = 0;
+            p_ += decodeUtf8At(utf8View(), static_cast<std::size_t>(p_ - begin_), cp);
+            if (cp >= 0x10000) {
+                *write++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+                *write++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            } else {
+                *write++ = static_cast<char16_t>(cp);
+            }
+        } else {
+            *write++ = *p_++;
+        }
+    }
+
+    // At the 'u'. More than four units must follow it; four are read as hex up to the first
+    // non-hex unit and all four are consumed. Room for two units is there.
+    bool decodeUnicodeEscape(char16_t*& write) {
+        unsigned value = 0;
+        bool reading = true;
+        auto take = [&](char32_t unit) {
+            const int digit = unit < 0x80 ? hexDigit(unit) : -1;
+            if (digit < 0) reading = false;
+            if (reading) value = value * 16 + static_cast<unsigned>(digit);
+        };
+        if constexpr (kUtf8) {
+            // Count in UTF-16 units: a four-byte character is two, and the fourth unit may be the
+            // first half of a pair, whose second half is then the next character of the string.
+            const unsigned char* p = p_ + 1;
+            int units = 0;
+            char16_t pendingLow = 0;
+            while (units < 4) {
+                if (p == end_) return false;
+                if (*p < 0x80) {
+                    take(*p++);
+                    ++units;
+                    continue;
+                }
+                char32_t cp = 0;
+                p += decodeUtf8At(utf8View(), static_cast<std::size_t>(p - begin_), cp);
+                reading = false;
+                if (cp >= 0x10000) {
+                    if (units == 3) pendingLow = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+                    units += 2;
+                } else {
+                    ++units;
+                }
+            }
+            if (pendingLow == 0 && p == end_) return false;
+            p_ = p;
+            if (value != 0) *write++ = static_cast<char16_t>(value);
+            if (pendingLow != 0) *write++ = pendingLow;
+        } else {
+            if (end_ - p_ - 1 <= 4) return false;
+            for (int k = 1; k <= 4; ++k)
+                take(p_[k]);
+            p_ += 5;
+            if (value != 0) *write++ = static_cast<char16_t>(value);
+        }
+        return true;
+    }
+
+    // Copies the run of units that need no decoding: anything but quote and backslash, and for
+    // UTF-8 only ASCII. Whole blocks are widened at once; units written past the run lie in room
+    // that is reserved but not yet used.
+    void copyPlainRun(char16_t*& start, char16_t*& write, char16_t*& capacityEnd) {
+        const Unit* p = p_;
+        char16_t* w = write;
+        if constexpr (kUtf8) {
+#ifdef TAPELOFT_JSON_SSE2
+            const __m128i quote = _mm_set1_epi8('"');
+            const __m128i backslash = _mm_set1_epi8('\\');
+            const __m128i zero = _mm_setzero_si128();
+            while (end_ - p >= 16) {
+                if (capacityEnd - w < 16) {
+                    arena_.growText(start, w, capacityEnd, 16);
+                }
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+                const __m128i special = _mm_or_si128(
+                    bytes, _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+                const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(w), _mm_unpacklo_epi8(bytes, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(w + 8), _mm_unpackhi_epi8(bytes, zero));
+                const auto plain = mask == 0 ? 16 : std::countr_zero(mask);
+                w += plain;
+                p += plain;
+                if (mask != 0) {
+                    p_ = p;
+                    write = w;
+                    return;
+                }
+            }
+#else
+            if constexpr (std::endian::native == std::endian::little) {
+                constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+                constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+                while (end_ - p >= 8) {
+                    if (capacityEnd - w < 8) arena_.growText(start, w, capacityEnd, 8);
+                    std::uint64_t word;
+                    std::memcpy(&word, p, 8);
+                    const std::uint64_t quote = word ^ (kOnes * '"');
+                    const std::uint64_t backslash = word ^ (kOnes * '\\');
+                    // The lowest flagged byte is exact: false flags only sit above a true one.
+                    const std::uint64_t special =
+                        (word | ((quote - kOnes) & ~quote) | ((backslash - kOnes) & ~backslash)) & kHighs;
+                    const std::size_t plain =
+                        special == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(special)) / 8;
+                    const std::uint64_t low = spread(word & 0xFFFFFFFFu), high = spread(word >> 32);
+                    std::memcpy(w, &low, sizeof low);
+                    std::memcpy(w + 4, &high, sizeof high);
+                    w += plain;
+                    p += plain;
+                    if (plain < 8) {
+                        p_ = p;
+                        write = w;
+                        return;
+                    }
+                }
+            }
+#endif
+        }
+        for (;;) {
+            if (p == end_ || (kUtf8 && *p >= 0x80) || *p == '"' || *p == '\\') break;
+            if (capacityEnd == w) arena_.growText(start, w, capacityEnd, 1);
+            *w++ = *p++;
+        }
+        p_ = p;
+        write = w;
+    }
+
+    // Four bytes to four little-endian 16-bit lanes.
+    static std::uint64_t spread(std::uint64_t v) {
+        v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
+        return (v | (v << 8)) & 0x00FF00FF00FF00FFull;
+    }
+
+    std::string_view utf8View() const {
+        return {reinterpret_cast<const char*>(begin_), static_cast<std::size_t>(end_ - begin_)};
+    }
+
+    const Unit* const begin_;
+    const Unit* p_;
+    const Unit* const end_;
+    JsonArena& arena_;
+    std::vector<JsonValue> stack_;
+    int depth_ = 0;
+};
+
+} // namespace detail
+
+template <class Unit> std::optional<JsonDocument> parseDocument(const Unit* begin, const Unit* end) {
+    if (static_cast<std::size_t>(end - begin) >= kMaxUnits) return std::nullopt;
+    // Only U+0020 is trimmed; other whitespace before the root makes the text fail.
+    while (begin != end && *begin == ' ')
+        ++begin;
+    while (end != begin && end[-1] == ' ')
+        --end;
+    if (begin == end || (*begin != '{' && *begin != '[')) return std::nullopt;
+    try {
+        // Nodes, members and texts take a few bytes per byte of typical input.
+        const std::size_t units = static_cast<std::size_t>(end - begin);
+        auto storage = std::make_unique<detail::JsonStorage>(
+            std::clamp<std::size_t>(units * 8, 1024, std::size_t{1} << 22));
+        detail::JsonParser<Unit> parser(begin, end, storage->arena);
+        if (!parser.parseRoot(storage->root)) return std::nullopt;
+        return JsonDocument(std::move(storage));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<JsonDocument> parseJson(std::u16string_view text) {
+    return parseDocument(text.data(), text.data() + text.size());
+}
+
+std::optional<JsonDocument> parseJsonUtf8(std::string_view utf8) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+    return parseDocument(bytes, bytes + utf8.size());
+}
+
+JsonDocument::JsonDocument(std::unique_ptr<detail::JsonStorage> storage) : storage_(std::move(storage)) {}
+JsonDocument::JsonDocument(JsonDocument&& other) noexcept = default;
+JsonDocument& JsonDocument::operator=(JsonDocument&& other) noexcept = default;
+JsonDocument::~JsonDocument() = default;
+
+const JsonValue& JsonDocument::root() const {
+    return storage_ != nullptr ? storage_->root : JsonValue::empty();
+}
+
+const JsonValue& JsonValue::member(std::u16string_view key) const {
+    if (kind_ != JsonKind::Object || object_ == nullptr) return empty();
+    const std::uint32_t hash = object_->index != nullptr ? hashKey(key.data(), key.size()) : 0;
+    const detail::JsonMember* found = findMember(*object_, key.data(), key.size(), hash);
+    return found != nullptr ? found->value : empty();
+}
+
+std::int32_t JsonValue::memberCount() const {
+    return kind_ == JsonKind::Object && object_ != nullptr ? static_cast<std::int32_t>(object_->count) : 0;
+}
+
+const JsonValue& JsonValue::element(std::int64_t index) const {
+    if (kind_ != JsonKind::Array || index < 0 || index >= static_cast<std::int64_t>(elementCount_))
+        return empty();
+    return elements_[index];
+}
+
+const JsonValue& JsonValue::empty() {
+    return kEmptyValue;
+}
+
+} // namespace tapeloft

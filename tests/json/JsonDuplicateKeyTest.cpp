@@ -1,0 +1,165 @@
+// A key given twice in one object: the second value is parsed into the node of the first.
+#include "JsonTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tapeloft::test {
+namespace {
+
+std::vector<std::u16string> keysOf(const JsonValue& value) {
+    std::vector<std::u16string> keys;
+    value.members([&](std::u16string_view key, const JsonValue&) { keys.emplace_back(key); });
+    return keys;
+}
+
+TEST(JsonDuplicateKeys, SecondScalarWins) {
+    const auto doc = parseBoth(R"({"a":1,"b":0,"a":2})");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->root().memberCount(), 2);
+    EXPECT_EQ(doc->root().member(u"a").integerValue(), 2);
+    EXPECT_EQ(keysOf(doc->root()), (std::vector<std::u16string>{u"a", u"b"}));
+}
+
+TEST(JsonDuplicateKeys, ObjectsMergeTheirMembers) {
+    const auto doc = parseBoth(R"({"a":{"x":1,"y":2},"a":{"y":3,"z":4}})");
+    ASSERT_TRUE(doc);
+    const JsonValue& a = doc->root().member(u"a");
+    EXPECT_EQ(a.memberCount(), 3);
+    EXPECT_EQ(a.member(u"x").integerValue(), 1);
+    EXPECT_EQ(a.member(u"y").integerValue(), 3);
+    EXPECT_EQ(a.member(u"z").integerValue(), 4);
+    EXPECT_EQ(keysOf(a), (std::vector<std::u16string>{u"x", u"y", u"z"}));
+}
+
+TEST(JsonDuplicateKeys, MergingReachesNestedObjects) {
+    const auto doc = parseBoth(R"({"a":{"b":{"c":1}},"a":{"b":{"d":2}},"a":{"b":{"c":5}}})");
+    ASSERT_TRUE(doc);
+    const JsonValue& b = doc->root().member(u"a").member(u"b");
+    EXPECT_EQ(b.memberCount(), 2);
+    EXPECT_EQ(b.member(u"c").integerValue(), 5);
+    EXPECT_EQ(b.member(u"d").integerValue(), 2);
+}
+
+TEST(JsonDuplicateKeys, TextViewStaysWhenTheSecondValueSetsNone) {
+    struct Case {
+        const char* text;
+        JsonKind kind;
+        std::int32_t integer;
+        const char16_t* keptText;
+    };
+    for (const Case c : {Case{R"({"a":"text","a":5})", JsonKind::Integer, 5, u"text"},
+                         Case{R"({"a":"text","a":null})", JsonKind::Null, 0, u"text"},
+                         Case{R"({"a":"text","a":TRUE})", JsonKind::True, 1, u"text"},
+                         Case{R"({"a":1.5,"a":false})", JsonKind::False, 0, u"1.5"},
+                         Case{R"({"a":"text","a":2.5})", JsonKind::Real, 2, u"2.5"},
+                         Case{R"({"a":"one","a":"two"})", JsonKind::String, 0, u"two"}}) {
+        const auto doc = parseBoth(c.text);
+        ASSERT_TRUE(doc) << c.text;
+        const JsonValue& a = doc->root().member(u"a");
+        EXPECT_EQ(a.kind(), c.kind) << c.text;
+        EXPECT_EQ(a.integerValue(), c.integer) << c.text;
+        EXPECT_EQ(a.text(), c.keptText) << c.text;
+    }
+}
+
+TEST(JsonDuplicateKeys, StringLeavesTheNumberViews) {
+    const auto doc = parseBoth(R"({"a":1.5,"a":"s"})");
+    ASSERT_TRUE(doc);
+    const JsonValue& a = doc->root().member(u"a");
+    EXPECT_EQ(a.kind(), JsonKind::String);
+    EXPECT_EQ(a.text(), u"s");
+    EXPECT_EQ(a.integerValue(), 2);
+    EXPECT_EQ(a.realValue(), 1.5);
+}
+
+TEST(JsonDuplicateKeys, SecondArrayReplacesTheElements) {
+    const auto shorter = parseBoth(R"({"a":[1,2,3],"a":[9]})");
+    ASSERT_TRUE(shorter);
+    EXPECT_EQ(shorter->root().member(u"a").count(), 1);
+    EXPECT_EQ(shorter->root().member(u"a").integerValue(), 1);
+    EXPECT_EQ(shorter->root().member(u"a").element(0).integerValue(), 9);
+    EXPECT_EQ(shorter->root().member(u"a").element(1).kind(), JsonKind::Unset);
+    const auto empty = parseBoth(R"({"a":[1,2,3],"a":[]})");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->root().member(u"a").count(), 0);
+    EXPECT_EQ(empty->root().member(u"a").integerValue(), 0);
+}
+
+TEST(JsonDuplicateKeys, KindDecidesWhichChildrenAreVisible) {
+    // An array over an object hides the members; an object over an array hides the elements.
+    const auto arrayOverObject = parseBoth(R"({"a":{"x":1},"a":[5]})");
+    ASSERT_TRUE(arrayOverObject);
+    const JsonValue& a = arrayOverObject->root().member(u"a");
+    EXPECT_EQ(a.kind(), JsonKind::Array);
+    EXPECT_EQ(a.memberCount(), 0);
+    EXPECT_EQ(a.member(u"x").kind(), JsonKind::Unset);
+    EXPECT_TRUE(keysOf(a).empty());
+    EXPECT_EQ(a.count(), 1);
+
+    const auto objectOverArray = parseBoth(R"({"a":[5,6],"a":{"x":1}})");
+    ASSERT_TRUE(objectOverArray);
+    const JsonValue& b = objectOverArray->root().member(u"a");
+    EXPECT_EQ(b.kind(), JsonKind::Object);
+    EXPECT_EQ(b.count(), 0);
+    EXPECT_EQ(b.element(0).kind(), JsonKind::Unset);
+    // The object sets no integer view, so the element count stays as the array left it.
+    EXPECT_EQ(b.integerValue(), 2);
+
+    // Members kept under an array come back when an object follows again.
+    const auto again = parseBoth(R"({"a":{"x":1},"a":[5],"a":{"y":2}})");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(keysOf(again->root().member(u"a")), (std::vector<std::u16string>{u"x", u"y"}));
+}
+
+TEST(JsonDuplicateKeys, KeysAreCaseSensitiveAndExact) {
+    const auto doc = parseBoth(R"({"a":1,"A":2,"a ":3,"\u0061":4})");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->root().memberCount(), 3);
+    EXPECT_EQ(doc->root().member(u"a").integerValue(), 4);
+    EXPECT_EQ(doc->root().member(u"A").integerValue(), 2);
+    EXPECT_EQ(doc->root().member(u"a ").integerValue(), 3);
+}
+
+TEST(JsonDuplicateKeys, LargeObjectsFindRepeatsAtAnyPosition) {
+    // Past a few members the object is searched through its index: repeat the first key, one from
+    // before the index existed, and one added after it.
+    std::string text = "{";
+    for (int i = 0; i < 3000; ++i)
+        text += "\"key" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    text += R"("key0":-1,"key5":-5,"key2999":-2999,"key1234":{"z":1},"key1234":{"w":2}})";
+    const auto doc = parseBoth(text);
+    ASSERT_TRUE(doc);
+    const JsonValue& root = doc->root();
+    EXPECT_EQ(root.memberCount(), 3000);
+    EXPECT_EQ(root.member(u"key0").integerValue(), -1);
+    EXPECT_EQ(root.member(u"key5").integerValue(), -5);
+    EXPECT_EQ(root.member(u"key2999").integerValue(), -2999);
+    EXPECT_EQ(root.member(u"key1234").memberCount(), 2);
+    const auto keys = keysOf(root);
+    ASSERT_EQ(keys.size(), 3000u);
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(narrow(keys[static_cast<std::size_t>(i)]), "key" + std::to_string(i));
+}
+
+TEST(JsonDuplicateKeys, RepeatedMergesOfALargeObjectStayFast) {
+    // Each repeat adds one member to a big object; re-reading the whole object each time would be
+    // quadratic and take minutes here.
+    std::string text = R"({"a":{)";
+    for (int i = 0; i < 20000; ++i)
+        text += "\"m" + std::to_string(i) + "\":1,";
+    text += R"("last":1})";
+    for (int i = 0; i < 20000; ++i)
+        text += R"(,"a":{"n)" + std::to_string(i) + "\":2}";
+    text += "}";
+    const auto doc = parseJsonUtf8(text);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->root().member(u"a").memberCount(), 40001);
+    EXPECT_EQ(doc->root().member(u"a").member(u"n19999").integerValue(), 2);
+    EXPECT_EQ(doc->root().member(u"a").member(u"m0").integerValue(), 1);
+}
+
+} // namespace
+} // namespace tapeloft::test
