@@ -19,7 +19,8 @@ void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view bytes);
 // Length of the well-formed UTF-8 sequence at bytes[at] with its code point in codePoint; 0 when there is
 // none, with invalidLength set to the length of the maximal invalid subpart there (at least 1).
-std::size_t decodeUtf8At(std::string_view bytes, std::size_t at, char32_t& codePoint, std::size_t& invalidLength);
+std::size_t decodeUtf8At(std::string_view bytes, std::size_t at, char32_t& codePoint,
+                         std::size_t& invalidLength);
 // Decodes the sequence that starts at bytes[i] (i < size) into cp and returns its length in bytes;
 // an invalid sequence gives U+FFFD and the length of its maximal invalid subpart, as above.
 std::size_t decodeUtf8At(std::string_view bytes, std::size_t i, char32_t& cp);

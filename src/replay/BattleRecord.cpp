@@ -1,0 +1,215 @@
+#include "replay/BattleRecord.h"
+
+#include "replay/ReplayFields.h"
+#include "replay/ReplayReader.h"
+#include "shell/Language.h"
+#include "shell/ListModel.h"
+#include "shell/Platform.h"
+#include "json/Json.h"
+#include "json/TextCodec.h"
+
+#include <array>
+
+namespace tapeloft {
+
+namespace {
+
+constexpr int kColumns = 40;
+using Cells = std::array<std::u16string, kColumns>;
+
+std::u16string joinCells(const Cells& cells) {
+    std::size_t size = kColumns;
+    for (const auto& cell : cells)
+        size += cell.size();
+    std::u16string row;
+    row.reserve(size);
+    for (int c = 0; c < kColumns; ++c) {
+        if (c > 0) row.push_back(u'\n');
+        row.append(cells[c]);
+    }
+    return row;
+}
+
+std::u16string battleTypeName(std::int32_t type) {
+    switch (type) {
+    case 1:
+        return u"Случайный бой";
+    case 2:
+        return u"Тренировка";
+    case 3:
+        return u"Ротный бой";
+    case 4:
+        return u"Турнир";
+    case 5:
+        return u"ГК";
+    case 6:
+        return u"Боевое обучение";
+    case 7:
+        return u"Командный бой";
+    default:
+        return {};
+    }
+}
+
+// Minutes and seconds of the time of day s seconds after midnight, as "mm.ss"; hours are dropped.
+std::u16string lifeTimeText(std::int32_t seconds) {
+    const std::int64_t ofDay = ((static_cast<std::int64_t>(seconds) % 86400) + 86400) % 86400;
+    const auto minutes = static_cast<int>((ofDay % 3600) / 60);
+    const auto secs = static_cast<int>(ofDay % 60);
+    std::u16string text;
+    text.push_back(static_cast<char16_t>(u'0' + minutes / 10));
+    text.push_back(static_cast<char16_t>(u'0' + minutes % 10));
+    text.push_back(u'.');
+    text.push_back(static_cast<char16_t>(u'0' + secs / 10));
+    text.push_back(static_cast<char16_t>(u'0' + secs % 10));
+    return text;
+}
+
+// dividend * 100 / divisor in 64 bits, truncated, with " %"; "0 %" for a zero divisor.
+std::u16string percentText(std::int32_t dividend, std::int32_t divisor) {
+    if (divisor == 0) return u"0 %";
+    return decimal(static_cast<std::int64_t>(dividend) * 100 / divisor) + u" %";
+}
+
+std::int32_t wrappingSub(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+std::u16string number(const JsonValue& value) {
+    return decimal(value.integerValue());
+}
+
+} // namespace
+
+BattleRecord extractBattleRecord(std::u16string_view path, const Language& language) {
+    const ReplayBlocks blocks = readReplayBlocks(pathFromText(path), HeaderTest::Scan);
+    BattleRecord record;
+    Cells cells;
+    cells[32] = path;
+    if (blocks.status == ReplayStatus::NotOpened) return record;
+    if (blocks.status == ReplayStatus::HeaderRejected) {
+        cells[1] = language.message(7);
+        record.kind = BattleRecordKind::Marker;
+        record.rowText = joinCells(cells);
+        return record;
+    }
+
+    const auto description = blocks.descriptionAt != 0 ? parseJsonUtf8(blocks.descriptionUtf8) : std::nullopt;
+    if (!description) {
+        record.kind = BattleRecordKind::Unreadable;
+        return record;
+    }
+    const JsonValue& d = description->root();
+
+    const std::u16string_view player = d.member(u"playerName").text();
+    const std::int32_t vehicleId = playerVehicleId(d);
+    const PlayerVehicleNames names = splitPlayerVehicle(d.member(u"playerVehicle").text());
+    const std::int32_t version = clientVersionNumber(d.member(u"clientVersionFromExe").text());
+
+    cells[1] = d.member(u"dateTime").text();
+    cells[3] = player;
+    cells[4] = language.lookup(u"mapnames", d.member(u"mapName").text());
+    const std::u16string mode = language.lookup(u"gameplayIDs", gameModeKey(d));
+    cells[5] = language.lookup(u"nations", names.nationPart);
+    cells[6] = language.lookup(u"vehicles", names.vehicleTag);
+
+    // A results block is used only when its start marker was found; otherwise the cut text is not results.
+    const auto results = blocks.resultsAt != 0 ? parseJsonUtf8(blocks.resultsUtf8) : std::nullopt;
+    if (!results) {
+        for (const int c : {2, 7, 8, 9, 10})
+            cells[c] = language.message(6);
+        record.kind = BattleRecordKind::NoResults;
+        record.rowText = joinCells(cells);
+        return record;
+    }
+    const JsonValue& r = results->root();
+    const bool current = version >= kCurrentLayoutVersion;
+    const JsonValue& p = personalResults(r, version, vehicleId);
+    const std::u16string idKey = decimal(vehicleId);
+    const JsonValue& v = r.element(1).member(idKey);
+    const JsonValue& f = r.element(2).member(idKey);
+
+    const std::int32_t team = v.member(u"team").integerValue();
+    const std::int32_t winner = r.element(0).member(u"common").member(u"winnerTeam").integerValue();
+    cells[7] = language.message(winner == team ? 3 : winner == 0 ? 5 : 4);
+
+    const JsonValue& factorSource = current ? p : r.element(0).member(u"factors");
+    const std::int32_t dailyFactor = factorSource.member(u"dailyXPFactor10").integerValue() / 10;
+    std::int32_t equipCost = 0;
+    std::int32_t loadCost = 0;
+    if (current || version != 0) {
+        equipCost = p.member(u"autoEquipCost").element(0).integerValue();
+        loadCost = p.member(u"autoLoadCost").element(0).integerValue();
+    }
+    const std::int32_t credits = p.member(u"credits").integerValue();
+    const std::int32_t repair = p.member(u"repair").integerValue();
+
+    cells[2] = lifeTimeText(p.member(u"lifeTime").integerValue());
+    cells[8] = v.member(u"isAlive").integerValue() != 0 ? u"+" : u"-";
+    cells[9] = number(f.member(u"frags"));
+    cells[10] = number(p.member(u"xp"));
+    if (dailyFactor > 1) cells[10] += u"(x" + decimal(dailyFactor) + u")";
+    cells[11] = number(p.member(u"freeXP"));
+    cells[12] = number(p.member(u"xpPenalty"));
+    cells[13] = number(p.member(u"originalXP"));
+    cells[14] = decimal(credits);
+    cells[15] = number(p.member(u"creditsPenalty"));
+    cells[16] = decimal(repair);
+    cells[17] = decimal(loadCost);
+    cells[18] = decimal(wrappingSub(wrappingSub(wrappingSub(credits, repair), loadCost), equipCost));
+    const std::int32_t damage = p.member(u"damageDealt").integerValue();
+    const std::int32_t potential = p.member(u"potentialDamageDealt").integerValue();
+    cells[19] = decimal(damage);
+    cells[20] = decimal(potential);
+    cells[21] = percentText(damage, potential);
+    cells[22] = number(p.member(u"damageReceived"));
+    cells[23] = number(p.member(u"potentialDamageReceived"));
+    const std::int32_t shots = p.member(u"shots").integerValue();
+    const std::int32_t hits = p.member(u"hits").integerValue();
+    cells[24] = decimal(shots);
+    cells[25] = decimal(hits);
+    cells[26] = percentText(hits, shots);
+    cells[27] = number(p.member(u"shotsReceived"));
+    cells[28] = number(p.member(u"health"));
+    cells[29] = number(p.member(u"capturePoints"));
+    cells[30] = number(p.member(u"droppedCapturePoints"));
+    const std::int32_t killer = p.member(u"killerID").integerValue();
+    if (killer != 0) cells[31] = r.element(1).member(decimal(killer)).member(u"name").text();
+    cells[33] = mode;
+    cells[34] = d.member(u"serverName").text();
+    cells[35] = battleTypeName(d.member(u"battleType").integerValue());
+    cells[36] = decimal(equipCost);
+    cells[37] = d.member(u"clientVersionFromXml").text();
+    cells[38] = decimal(p.member(u"achievements").count());
+    cells[39] = number(p.member(u"markOfMastery"));
+
+    record.kind = BattleRecordKind::Full;
+    record.rowText = joinCells(cells);
+    return record;
+}
+
+void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       Platform& platform) {
+    switch (record.kind) {
+    case BattleRecordKind::None:
+        return;
+    case BattleRecordKind::Unreadable:
+        platform.messageBox(u"Внимание!", u"Файл " + std::u16string(path) + u" не может быть обработан.");
+        return;
+    case BattleRecordKind::Marker:
+    case BattleRecordKind::Full:
+        list.appendRow(record.rowText);
+        return;
+    case BattleRecordKind::NoResults:
+        // The tint goes with the row: with the filter on, the last shown row may be another one.
+        list.appendRow(record.rowText, RowColours{std::nullopt, ListColour::fromRgb(kNoResultsTintRgb)});
+        return;
+    }
+}
+
+void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language,
+                     Platform& platform) {
+    applyBattleRecord(extractBattleRecord(path, language), path, list, platform);
+}
+
+} // namespace tapeloft

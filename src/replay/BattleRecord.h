@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tapeloft {
+
+class Language;
+class ListModel;
+class Platform;
+
+// Background of a row whose battle has no readable results: red 250, green 216, blue 222.
+inline constexpr std::uint32_t kNoResultsTintRgb = 0xFAD8DE;
+
+enum class BattleRecordKind {
+    None,       // the file could not be opened: no row, no message
+    Marker,     // the header test failed: a row with the "not a replay" text
+    Full,       // description and results
+    NoResults,  // description without usable results: a tinted row
+    Unreadable, // the description cannot be read: no row, one message box
+};
+
+// One replay file as list text, before it goes into a list.
+struct BattleRecord {
+    BattleRecordKind kind = BattleRecordKind::None;
+    std::u16string rowText; // the 40 cells joined by line feeds, for the kinds that make a row
+};
+
+// Reads one replay; never fails: a problem shows in the kind.
+BattleRecord extractBattleRecord(std::u16string_view path, const Language& language);
+
+// Appends the record's row to the list, tinting it when it has no results, or shows the message of an
+// unreadable file. Does nothing for a file that could not be opened.
+void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       Platform& platform);
+
+// Reads one replay and appends its row to the list (or shows why it cannot).
+void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language, Platform& platform);
+
+} // namespace tapeloft

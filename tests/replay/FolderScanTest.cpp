@@ -1,0 +1,164 @@
+#include "replay/FolderScan.h"
+
+#include "samplegen/SampleReplay.h"
+#include "shell/Language.h"
+#include "shell/ListModel.h"
+#include "shell/ReplayList.h"
+#include "support/FakePlatform.h"
+#include "json/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+using namespace tapeloft;
+using tapeloft::test::FakePlatform;
+using tapeloft::test::TempDir;
+
+namespace {
+
+std::string replayDated(const std::string& dateTime) {
+    return samples::assembleReplay(samples::validHeader(),
+                                   R"({"playerName":"Ann","vehicles":{},"dateTime":")" + dateTime + R"("})");
+}
+
+struct Scan {
+    FakePlatform platform;
+    Language language;
+    ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
+
+    void run(const std::filesystem::path& folder) {
+        scanReplayFolder(textFromPath(folder), list, u"*", kReplayExtension, language, platform);
+    }
+    std::vector<std::u16string> column(int c) const {
+        std::vector<std::u16string> cells;
+        for (int r = 0; r < list.rowCount(); ++r)
+            cells.emplace_back(list.cell(r, c));
+        return cells;
+    }
+};
+
+} // namespace
+
+TEST(FolderScan, AcceptsTheExtensionInAnyCaseAndNothingElse) {
+    TempDir dir;
+    const std::string replay = replayDated("01.01.2015 10:00:00");
+    for (const char* name : {"a.ivlreplay", "b.IVLREPLAY", "c.IvlReplay", "d.b.ivlreplay", ".ivlreplay",
+                             "ivlreplay", "e.ivlreplay.bak", "f.txt", "g.ivlreplay2"})
+        dir.write(name, replay);
+    Scan scan;
+    scan.run(dir.path());
+    std::vector<std::u16string> names;
+    for (const auto& path : scan.column(32))
+        names.push_back(textFromPath(pathFromText(path).filename()));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::u16string>{u".ivlreplay", u"a.ivlreplay", u"b.IVLREPLAY",
+                                                  u"c.IvlReplay", u"d.b.ivlreplay"}));
+    EXPECT_EQ(scan.platform.progressRanges, std::vector<int>{9});
+}
+
+TEST(FolderScan, NameFilterComparesTheLowerCasedBaseName) {
+    TempDir dir;
+    dir.write("Alpha.ivlreplay", replayDated("01.01.2015 10:00:00"));
+    dir.write("beta.ivlreplay", replayDated("01.01.2015 10:00:00"));
+    std::vector<std::u16string> seen;
+    walkReplayFolder(textFromPath(dir.path()), u"alpha", u"*",
+                     [&](const std::u16string& path) { seen.push_back(path); });
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], textFromPath(dir.path() / "Alpha.ivlreplay"));
+}
+
+TEST(FolderScan, WalksDepthFirstReportsProgressAndSortsNewestFirst) {
+    TempDir dir;
+    dir.write("top1.ivlreplay", replayDated("05.03.2015 10:00:00"));
+    dir.write("top2.ivlreplay", replayDated("31.12.2014 23:59:59"));
+    dir.write("top3.ivlreplay", replayDated("01.01.2015 00:00:00"));
+    dir.write("sub/deeper/s1.ivlreplay", replayDated("02.02.2016 08:00:00"));
+    dir.write("sub/s2.ivlreplay", replayDated("15.06.2013 12:00:00"));
+    dir.write("sub/notes.txt", "x");
+
+    Scan scan;
+    scan.run(dir.path());
+    EXPECT_EQ(scan.platform.progressRanges, std::vector<int>{6});
+    EXPECT_EQ(scan.platform.progressPositions, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(scan.platform.pendingEventsProcessed, 5);
+    EXPECT_EQ(scan.platform.progressOpen, 0);
+    ASSERT_EQ(scan.platform.progressCaptions.size(), 1u);
+    EXPECT_EQ(scan.platform.progressCaptions[0], u"n/a" + textFromPath(dir.path()));
+
+    // Depth-first: once the walk leaves "sub", it never comes back into it.
+    const auto& files = scan.platform.progressFiles;
+    ASSERT_EQ(files.size(), 5u);
+    const std::u16string sub = textFromPath(dir.path() / "sub") + std::u16string(nativeSeparator());
+    const auto inSub = [&](const std::u16string& f) { return f.rfind(sub, 0) == 0; };
+    const auto first = std::find_if(files.begin(), files.end(), inSub);
+    EXPECT_TRUE(std::all_of(first, first + 2, inSub));
+
+    EXPECT_EQ(scan.column(1), (std::vector<std::u16string>{u"02.02.2016 08:00:00", u"05.03.2015 10:00:00",
+                                                           u"01.01.2015 00:00:00", u"31.12.2014 23:59:59",
+                                                           u"15.06.2013 12:00:00"}));
+    EXPECT_EQ(scan.column(32)[0], textFromPath(dir.path() / "sub" / "deeper" / "s1.ivlreplay"));
+}
+
+TEST(FolderScan, TrailingSeparatorIsNotDoubledAndEmptyOrMissingFoldersGiveNothing) {
+    TempDir dir;
+    dir.write("a.ivlreplay", replayDated("01.01.2015 10:00:00"));
+    Scan scan;
+    scanReplayFolder(textFromPath(dir.path()) + std::u16string(nativeSeparator()), scan.list, u"*",
+                     kReplayExtension, scan.language, scan.platform);
+    ASSERT_EQ(scan.list.rowCount(), 1);
+    EXPECT_EQ(scan.list.cell(0, 32), textFromPath(dir.path() / "a.ivlreplay"));
+
+    TempDir empty;
+    Scan none;
+    none.run(empty.path());
+    none.run(empty.path() / "does-not-exist");
+    EXPECT_EQ(none.list.rowCount(), 0);
+    EXPECT_EQ(none.platform.progressRanges, (std::vector<int>{0, 0}));
+    EXPECT_EQ(none.platform.progressOpen, 0);
+    EXPECT_EQ(countFolderFiles(textFromPath(empty.path() / "does-not-exist")), 0);
+}
+
+#ifndef _WIN32
+TEST(FolderScan, LinksToFoldersAreNotFollowedSoALoopEnds) {
+    TempDir dir;
+    dir.write("a/one.ivlreplay", replayDated("01.01.2015 10:00:00"));
+    std::filesystem::create_directory_symlink(dir.path(), dir.path() / "a" / "loop");
+    std::filesystem::create_directory_symlink(dir.path() / "a", dir.path() / "again");
+    // A link to a file is still a file.
+    std::filesystem::create_symlink(dir.path() / "a" / "one.ivlreplay", dir.path() / "linked.ivlreplay");
+    Scan scan;
+    scan.run(dir.path());
+    EXPECT_EQ(scan.list.rowCount(), 2);
+    EXPECT_EQ(countFolderFiles(textFromPath(dir.path())), 2);
+}
+
+TEST(FolderScan, UnreadableSubFolderIsSkipped) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+    TempDir dir;
+    dir.write("ok.ivlreplay", replayDated("01.01.2015 10:00:00"));
+    dir.write("locked/hidden.ivlreplay", replayDated("01.01.2015 10:00:00"));
+    std::filesystem::permissions(dir.path() / "locked", std::filesystem::perms::none);
+    Scan scan;
+    scan.run(dir.path());
+    EXPECT_EQ(scan.list.rowCount(), 1);
+}
+#endif
+
+TEST(FolderScan, DeepTreesDoNotExhaustTheStack) {
+    TempDir dir;
+    std::filesystem::path deep = dir.path();
+    for (int level = 0; level < 60; ++level)
+        deep /= "d";
+    std::filesystem::create_directories(deep);
+    dir.write(std::filesystem::relative(deep / "x.ivlreplay", dir.path()),
+              replayDated("01.01.2015 10:00:00"));
+    Scan scan;
+    scan.run(dir.path());
+    EXPECT_EQ(scan.list.rowCount(), 1);
+}
