@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/JsonOutput.h"
+#include "export/ListExport.h"
 #include "replay/FolderScan.h"
 #include "shell/Language.h"
 #include "shell/ListModel.h"
@@ -27,6 +28,9 @@ constexpr std::string_view kHelp =
     "      Scans FOLDER and everything below it, as the program's folder scan does, and writes one\n"
     "      JSON line per list row, newest first: {\"cells\": [40 strings], \"tint\": true|false}.\n"
     "      \"tint\" is true for replays without readable results.\n"
+    "  export [--lang FILE] FOLDER OUT\n"
+    "      Scans FOLDER as list does and writes the list as an Excel workbook (.xls) to OUT; \".xls\" is\n"
+    "      appended when the file name does not end in it. Prints the name of the file written.\n"
     "  help, --help\n"
     "      Shows this text.\n"
     "\n"
@@ -98,21 +102,30 @@ Language loadLanguage(const std::string& explicitFile) {
     return Language::load(pathFromText(name));
 }
 
+// The replay list of a folder, scanned as the program does; nullopt (after a message) when it is no folder.
+std::optional<ListModel> scanFolderArgument(const std::string& argument, const Language& language,
+                                            std::ostream& err) {
+    const std::u16string folder = utf8ToUtf16(argument);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(pathFromText(folder), ec)) {
+        err << "tapeloft-cli: '" << argument << "' is not a folder\n";
+        return std::nullopt;
+    }
+    ConsolePlatform platform(err);
+    ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
+    scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform);
+    return list;
+}
+
 int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     if (arguments.positional.size() != 1) {
         err << "tapeloft-cli: list takes one FOLDER (see tapeloft-cli --help)\n";
         return 2;
     }
-    const std::u16string folder = utf8ToUtf16(arguments.positional[0]);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(pathFromText(folder), ec)) {
-        err << "tapeloft-cli: '" << arguments.positional[0] << "' is not a folder\n";
-        return 1;
-    }
     const Language language = loadLanguage(arguments.lang);
-    ConsolePlatform platform(err);
-    ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
-    scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform);
+    const std::optional<ListModel> scanned = scanFolderArgument(arguments.positional[0], language, err);
+    if (!scanned) return 1;
+    const ListModel& list = *scanned;
 
     std::string line;
     for (int row = 0; row < list.rowCount(); ++row) {
@@ -127,6 +140,24 @@ int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err
         out << line;
     }
     out.flush();
+    return out ? 0 : 1;
+}
+
+int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.positional.size() != 2) {
+        err << "tapeloft-cli: export takes FOLDER and OUT (see tapeloft-cli --help)\n";
+        return 2;
+    }
+    const Language language = loadLanguage(arguments.lang);
+    const std::optional<ListModel> scanned = scanFolderArgument(arguments.positional[0], language, err);
+    if (!scanned) return 1;
+    const ListExportResult result =
+        exportSheetToXls(utf8ToUtf16(arguments.positional[1]), sheetSourceOf(*scanned));
+    if (!result.written) {
+        err << "tapeloft-cli: " << utf16ToUtf8(result.errorText) << '\n';
+        return 1;
+    }
+    out << utf16ToUtf8(result.fileName) << '\n';
     return out ? 0 : 1;
 }
 
@@ -145,6 +176,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const auto arguments = parseArguments(args, err);
     if (!arguments) return 2;
     if (command == "list") return listCommand(*arguments, out, err);
+    if (command == "export") return exportCommand(*arguments, out, err);
     err << "tapeloft-cli: unknown command '" << command << "' (see tapeloft-cli --help)\n";
     return 2;
 }

@@ -9,6 +9,10 @@
 // Export of a replay list as a workbook: a header row, then one sheet row per list row.
 namespace tapeloft {
 
+class Language;
+class ListModel;
+class Platform;
+
 // The list as the export sees it. Row -1 is the header; columns are numbered in creation order.
 struct SheetSource {
     std::function<int()> rowCount;
@@ -43,5 +47,14 @@ std::u16string finalXlsFileName(std::u16string_view given);
 // file could not be written) written is false, errorText says why and an existing file is unchanged.
 ListExportResult exportSheetToXls(std::u16string_view givenName, const SheetSource& source,
                                   XlsWriter::Sink sink = XlsWriter::Sink::Buffered);
+
+// Exports a list (its rows in shown order, columns 0..32) and asks whether to open the workbook; opens
+// it on Yes. A failure is shown in a message box (title message 78) instead of the question, and the
+// result says what happened.
+ListExportResult exportListToXls(std::u16string_view fileName, const ListModel& list,
+                                 const Language& language, Platform& platform);
+
+// The list as a sheet source: row -1 gives the headers.
+SheetSource sheetSourceOf(const ListModel& list);
 
 } // namespace tapeloft

@@ -1,0 +1,108 @@
+#include "export/ListExport.h"
+
+#include "XlsRecords.h"
+#include "cli/Cli.h"
+#include "samplegen/SampleReplay.h"
+#include "shell/Language.h"
+#include "shell/ListModel.h"
+#include "shell/ReplayList.h"
+#include "support/FakePlatform.h"
+#include "json/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace tapeloft;
+using tapeloft::test::FakePlatform;
+using tapeloft::test::readBytes;
+using tapeloft::test::TempDir;
+
+namespace {
+
+struct ExportFixture {
+    TempDir dir;
+    Language language{
+        Language::load(dir.write("t.lng", "[text]\ntxt78=ERR\ntxt84=##\ntxt116=CANNOT WRITE:\n"))};
+    FakePlatform platform;
+    ListModel list = makeReplayListModel(language, ReplayListKind::Favourites);
+
+    ExportFixture() {
+        std::u16string row;
+        for (int c = 0; c < kRecordColumns; ++c)
+            row += (c ? u"\n" : u"") + decimal(c);
+        list.appendRow(row);
+        list.appendRow(u"\nsecond");
+    }
+};
+
+} // namespace
+
+TEST(ExportList, AsksWithTheFinalNameAndOpensOnlyOnYes) {
+    ExportFixture f;
+    f.platform.yesNoAnswers = {false, true};
+    const std::u16string given = textFromPath(f.dir.path() / "report");
+    const ListExportResult first = exportListToXls(given, f.list, f.language, f.platform);
+    ASSERT_TRUE(first.written);
+    EXPECT_EQ(first.fileName, given + u".xls");
+    ASSERT_EQ(f.platform.questions.size(), 1u);
+    EXPECT_EQ(f.platform.questions[0].title, u"Excel Writer");
+    EXPECT_EQ(f.platform.questions[0].text, u"##" + given + u".xls##");
+    EXPECT_TRUE(f.platform.opened.empty());
+
+    exportListToXls(given, f.list, f.language, f.platform);
+    EXPECT_EQ(f.platform.opened, std::vector<std::u16string>{given + u".xls"});
+
+    // The sheet: headers of the favourites list, rows in list order, 33 columns.
+    const auto records = test::parseRecords(readBytes(f.dir.path() / "report.xls"));
+    std::vector<test::XlsLabel> labels;
+    for (const auto& r : records)
+        if (r.id == 0x0004) labels.push_back(test::decodeLabel(r));
+    ASSERT_EQ(labels.size(), 3u * kExportedColumns);
+    EXPECT_EQ(labels[33 + 32].text, "32");
+    EXPECT_EQ(labels[66 + 1].text, "second");
+    EXPECT_EQ(labels[1].text, "n/a"); // header of column 1 from a language file that lacks it
+}
+
+TEST(ExportList, FailureIsShownInsteadOfTheQuestionAndKeepsTheOldFile) {
+    ExportFixture f;
+    const auto target = f.dir.write("old.xls", "precious");
+    const std::u16string intoMissing = textFromPath(f.dir.path() / "missing" / "x.xls");
+    const ListExportResult result = exportListToXls(intoMissing, f.list, f.language, f.platform);
+    EXPECT_FALSE(result.written);
+    EXPECT_TRUE(f.platform.questions.empty());
+    ASSERT_EQ(f.platform.messages.size(), 1u);
+    EXPECT_EQ(f.platform.messages[0].title, u"ERR");
+    EXPECT_EQ(f.platform.messages[0].text.rfind(u"CANNOT WRITE:" + intoMissing, 0), 0u);
+
+    std::filesystem::create_directory(f.dir.path() / "dir.xls");
+    EXPECT_FALSE(
+        exportListToXls(textFromPath(f.dir.path() / "dir.xls"), f.list, f.language, f.platform).written);
+    EXPECT_EQ(f.platform.messages.size(), 2u);
+    EXPECT_EQ(readBytes(target), "precious");
+}
+
+TEST(CliExport, WritesTheScannedFolderAndPrintsTheFinalName) {
+    TempDir dir;
+    ASSERT_EQ(samples::writeSampleFolder(dir.path() / "r", 4, 5).size(), 4u);
+    std::ostringstream out, err;
+    const auto target = dir.path() / "list";
+    ASSERT_EQ(cli::run({"export", "--lang", (dir.path() / "none.lng").string(), (dir.path() / "r").string(),
+                        target.string()},
+                       out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(out.str(), target.string() + ".xls\n");
+    const auto records = test::parseRecords(readBytes(dir.path() / "list.xls"));
+    int labels = 0;
+    for (const auto& r : records)
+        labels += r.id == 0x0004;
+    EXPECT_EQ(labels, 5 * kExportedColumns);
+
+    std::ostringstream out2, err2;
+    EXPECT_EQ(
+        cli::run({"export", (dir.path() / "r").string(), (dir.path() / "nope" / "x").string()}, out2, err2),
+        1);
+    EXPECT_FALSE(err2.str().empty());
+    EXPECT_EQ(cli::run({"export", (dir.path() / "r").string()}, out2, err2), 2);
+}
