@@ -237,26 +237,6 @@ private slots:
         QCOMPARE(c.model.index(0, 0).data().toString(), QStringLiteral("row9"));
     }
 
-    void sortIndicatorAndColumnChangesAreForwarded() {
-        Checked c;
-        c.fill({u"b", u"a"});
-        QSignalSpy indicator(&c.model, &ListTableModel::listSortIndicatorChanged);
-        QSignalSpy width(&c.model, &ListTableModel::listColumnWidthChanged);
-        QSignalSpy order(&c.model, &ListTableModel::listColumnOrderChanged);
-        QSignalSpy selection(&c.model, &ListTableModel::listSelectionChanged);
-        c.list.headerClicked(0);
-        QCOMPARE(indicator.count(), 1);
-        c.list.setColumnWidth(2, 0);
-        QCOMPARE(width.count(), 1);
-        QCOMPARE(width[0][0].toInt(), 2);
-        const int reversed[] = {2, 1, 0};
-        c.list.setColumnOrder(reversed);
-        QCOMPARE(order.count(), 1);
-        c.list.setSelected(1, true);
-        QCOMPARE(selection.count(), 1);
-        QCOMPARE(selection[0][0].toInt(), 1);
-    }
-
     void detachesFromTheListWhenDestroyed() {
         ListModel list(threeColumns());
         {
