@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/JsonOutput.h"
+#include "details/BattleDetails.h"
 #include "export/ListExport.h"
 #include "replay/FolderScan.h"
 #include "shell/Language.h"
@@ -31,15 +32,31 @@ constexpr std::string_view kHelp =
     "  export [--lang FILE] FOLDER OUT\n"
     "      Scans FOLDER as list does and writes the list as an Excel workbook (.xls) to OUT; \".xls\" is\n"
     "      appended when the file name does not end in it. Prints the name of the file written.\n"
+    "  details [--lang FILE] [--settings FILE] REPLAY\n"
+    "      Reads REPLAY as the battle details window does and writes one JSON object on one line,\n"
+    "      with the keys in this order:\n"
+    "        status, playerText, mapText, nationText, vehicleText, dateText, priceKey, hasResults,\n"
+    "        resultText, fragsText, xpText, creditsText, repairText, damageReceivedText, shotsText,\n"
+    "        shellPriceText, ammoCostText, netCreditsText, team1Rows, team2Rows, achievements\n"
+    "      \"status\" is \"Opened\", \"NotOpened\" (the file cannot be opened) or \"HeaderRejected\"\n"
+    "      (the window would not open it: its first byte is not 0x12, or its description cannot\n"
+    "      be read; the window reports both the same way). \"hasResults\" is true or false.\n"
+    "      resultText ... netCreditsText are null where the window keeps its initial text.\n"
+    "      team1Rows and team2Rows are arrays of {\"name\", \"clan\", \"vehicle\", \"fragsText\",\n"
+    "      \"alive\" (a number), \"isPlayer\" (true|false)}; \"achievements\" is an array of names.\n"
+    "      Unless \"status\" is \"Opened\", the texts are empty, the nullable ones null, \"hasResults\"\n"
+    "      false and the arrays empty. The shell price is read from the settings file, never written.\n"
     "  help, --help\n"
     "      Shows this text.\n"
     "\n"
     "Options:\n"
-    "  --lang FILE   language file for names and messages; default: the \"Lang\" setting of\n"
-    "                ./Settings.ini, else rus.lng\n"
+    "  --lang FILE       language file for names and messages; default: the \"Lang\" setting of\n"
+    "                    the settings file, else rus.lng\n"
+    "  --settings FILE   settings file (details only); default: ./Settings.ini\n"
     "\n"
     "Message boxes the program would show are written to standard error as one line \"TITLE: TEXT\".\n"
-    "Exit status: 0 on success, 2 for a usage error, 1 when the command could not be carried out.\n";
+    "Exit status: 0 on success, 2 for a usage error, 1 when the command could not be carried out.\n"
+    "For details a replay that cannot be read is a result, not a failure: it exits with 0.\n";
 
 // Message boxes become lines on standard error; there is nothing to ask or show.
 class ConsolePlatform final : public Platform {
@@ -68,6 +85,7 @@ private:
 
 struct Arguments {
     std::string lang;
+    std::optional<std::string> settings;
     std::vector<std::string> positional;
 };
 
@@ -84,6 +102,14 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
             parsed.lang = args[++i];
         } else if (a.rfind("--lang=", 0) == 0) {
             parsed.lang = a.substr(7);
+        } else if (a == "--settings") {
+            if (i + 1 >= args.size()) {
+                err << "tapeloft-cli: --settings needs a file name\n";
+                return std::nullopt;
+            }
+            parsed.settings = args[++i];
+        } else if (a.rfind("--settings=", 0) == 0) {
+            parsed.settings = a.substr(11);
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
             err << "tapeloft-cli: unknown option '" << a << "' (see tapeloft-cli --help)\n";
             return std::nullopt;
@@ -94,11 +120,14 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
     return parsed;
 }
 
-Language loadLanguage(const std::string& explicitFile) {
+std::filesystem::path defaultSettingsFile() {
+    return std::filesystem::path(settings::fileName);
+}
+
+Language loadLanguage(const std::string& explicitFile, const std::filesystem::path& settingsFile) {
     if (!explicitFile.empty()) return Language::load(pathFromText(utf8ToUtf16(explicitFile)));
     const std::u16string name =
-        readSettingText(std::filesystem::path(settings::fileName), settings::groupFilepath, settings::keyLang,
-                        settings::defaultLang);
+        readSettingText(settingsFile, settings::groupFilepath, settings::keyLang, settings::defaultLang);
     return Language::load(pathFromText(name));
 }
 
@@ -118,11 +147,15 @@ std::optional<ListModel> scanFolderArgument(const std::string& argument, const L
 }
 
 int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.settings) {
+        err << "tapeloft-cli: list does not take --settings (see tapeloft-cli --help)\n";
+        return 2;
+    }
     if (arguments.positional.size() != 1) {
         err << "tapeloft-cli: list takes one FOLDER (see tapeloft-cli --help)\n";
         return 2;
     }
-    const Language language = loadLanguage(arguments.lang);
+    const Language language = loadLanguage(arguments.lang, defaultSettingsFile());
     const std::optional<ListModel> scanned = scanFolderArgument(arguments.positional[0], language, err);
     if (!scanned) return 1;
     const ListModel& list = *scanned;
@@ -144,11 +177,15 @@ int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err
 }
 
 int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.settings) {
+        err << "tapeloft-cli: export does not take --settings (see tapeloft-cli --help)\n";
+        return 2;
+    }
     if (arguments.positional.size() != 2) {
         err << "tapeloft-cli: export takes FOLDER and OUT (see tapeloft-cli --help)\n";
         return 2;
     }
-    const Language language = loadLanguage(arguments.lang);
+    const Language language = loadLanguage(arguments.lang, defaultSettingsFile());
     const std::optional<ListModel> scanned = scanFolderArgument(arguments.positional[0], language, err);
     if (!scanned) return 1;
     const ListExportResult result =
@@ -158,6 +195,115 @@ int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& e
         return 1;
     }
     out << utf16ToUtf8(result.fileName) << '\n';
+    return out ? 0 : 1;
+}
+
+// The window reports an unreadable description like a rejected header, so the output does too.
+std::string_view statusName(BattleDetailsStatus status) {
+    switch (status) {
+    case BattleDetailsStatus::Opened:
+        return "Opened";
+    case BattleDetailsStatus::NotOpened:
+        return "NotOpened";
+    case BattleDetailsStatus::HeaderRejected:
+    case BattleDetailsStatus::DescriptionUnreadable:
+        break;
+    }
+    return "HeaderRejected";
+}
+
+void appendKey(std::string& out, std::string_view key) {
+    if (out.back() != '{') out += ", ";
+    out += '"';
+    out += key;
+    out += "\": ";
+}
+
+void appendText(std::string& out, std::string_view key, std::u16string_view text) {
+    appendKey(out, key);
+    appendJsonString(out, text);
+}
+
+void appendOptionalText(std::string& out, std::string_view key, const std::optional<std::u16string>& text) {
+    appendKey(out, key);
+    if (text)
+        appendJsonString(out, *text);
+    else
+        out += "null";
+}
+
+void appendRows(std::string& out, std::string_view key, const std::vector<TeamRow>& rows) {
+    appendKey(out, key);
+    out += '[';
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TeamRow& row = rows[i];
+        if (i > 0) out += ", ";
+        out += '{';
+        appendText(out, "name", row.name);
+        appendText(out, "clan", row.clan);
+        appendText(out, "vehicle", row.vehicle);
+        appendText(out, "fragsText", row.fragsText);
+        appendKey(out, "alive");
+        out += std::to_string(row.alive);
+        appendKey(out, "isPlayer");
+        out += row.isPlayer ? "true" : "false";
+        out += '}';
+    }
+    out += ']';
+}
+
+// Every key is always written; a record that is not Opened carries only its status.
+std::string detailsJson(const BattleDetails& read) {
+    const bool opened = read.status == BattleDetailsStatus::Opened;
+    const BattleDetails nothing;
+    const BattleDetails& d = opened ? read : nothing;
+    std::string out = "{";
+    appendKey(out, "status");
+    out += '"';
+    out += statusName(read.status);
+    out += '"';
+    appendText(out, "playerText", d.playerText);
+    appendText(out, "mapText", d.mapText);
+    appendText(out, "nationText", d.nationText);
+    appendText(out, "vehicleText", d.vehicleText);
+    appendText(out, "dateText", d.dateText);
+    appendText(out, "priceKey", d.priceKey);
+    appendKey(out, "hasResults");
+    out += d.hasResults ? "true" : "false";
+    appendOptionalText(out, "resultText", d.resultText);
+    appendOptionalText(out, "fragsText", d.fragsText);
+    appendOptionalText(out, "xpText", d.xpText);
+    appendOptionalText(out, "creditsText", d.creditsText);
+    appendOptionalText(out, "repairText", d.repairText);
+    appendOptionalText(out, "damageReceivedText", d.damageReceivedText);
+    appendOptionalText(out, "shotsText", d.shotsText);
+    appendOptionalText(out, "shellPriceText", d.shellPriceText);
+    appendOptionalText(out, "ammoCostText", d.ammoCostText);
+    appendOptionalText(out, "netCreditsText", d.netCreditsText);
+    appendRows(out, "team1Rows", d.team1Rows);
+    appendRows(out, "team2Rows", d.team2Rows);
+    appendKey(out, "achievements");
+    out += '[';
+    for (std::size_t i = 0; i < d.achievements.size(); ++i) {
+        if (i > 0) out += ", ";
+        appendJsonString(out, d.achievements[i]);
+    }
+    out += "]}\n";
+    return out;
+}
+
+int detailsCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.positional.size() != 1) {
+        err << "tapeloft-cli: details takes one REPLAY (see tapeloft-cli --help)\n";
+        return 2;
+    }
+    const std::filesystem::path settingsFile =
+        arguments.settings ? pathFromText(utf8ToUtf16(*arguments.settings)) : defaultSettingsFile();
+    const Language language = loadLanguage(arguments.lang, settingsFile);
+    const BattleDetails details =
+        readBattleDetails(utf8ToUtf16(arguments.positional[0]), language, settingsFile);
+    out << detailsJson(details);
+    out.flush();
     return out ? 0 : 1;
 }
 
@@ -177,6 +323,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (!arguments) return 2;
     if (command == "list") return listCommand(*arguments, out, err);
     if (command == "export") return exportCommand(*arguments, out, err);
+    if (command == "details") return detailsCommand(*arguments, out, err);
     err << "tapeloft-cli: unknown command '" << command << "' (see tapeloft-cli --help)\n";
     return 2;
 }

@@ -116,3 +116,182 @@ TEST(CliList, UsageErrorsFailClearly) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.out.find("list [--lang FILE] FOLDER"), std::string::npos);
 }
+
+namespace {
+
+constexpr const char16_t* kDetailsKeys[] = {
+    u"status",         u"playerText",   u"mapText",        u"nationText",         u"vehicleText",
+    u"dateText",       u"priceKey",     u"hasResults",     u"resultText",         u"fragsText",
+    u"xpText",         u"creditsText",  u"repairText",     u"damageReceivedText", u"shotsText",
+    u"shellPriceText", u"ammoCostText", u"netCreditsText", u"team1Rows",          u"team2Rows",
+    u"achievements"};
+
+std::vector<std::u16string> memberKeys(const JsonValue& object) {
+    std::vector<std::u16string> keys;
+    object.members([&](std::u16string_view key, const JsonValue&) { keys.emplace_back(key); });
+    return keys;
+}
+
+// Runs details and parses its one line of output.
+struct DetailsRun {
+    CliRun run;
+    std::optional<JsonDocument> doc;
+    const JsonValue& root() const { return doc ? doc->root() : JsonValue::empty(); }
+};
+
+DetailsRun runDetails(const std::vector<std::string>& args) {
+    DetailsRun result;
+    std::vector<std::string> all = {"details"};
+    all.insert(all.end(), args.begin(), args.end());
+    result.run = runCli(all);
+    EXPECT_EQ(lines(result.run.out).size(), 1u) << result.run.out;
+    result.doc = parseJsonUtf8(result.run.out);
+    EXPECT_TRUE(result.doc) << result.run.out;
+    if (result.doc) {
+        EXPECT_EQ(memberKeys(result.doc->root()),
+                  std::vector<std::u16string>(std::begin(kDetailsKeys), std::end(kDetailsKeys)));
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(CliDetails, PrintsTheBattleAsOneJsonObject) {
+    TempDir dir;
+    samples::SampleOptions options;
+    options.tailBytes = 0;
+    const samples::SampleReplay replay = samples::makeSampleReplay(21, options);
+    const samples::SampleFacts& facts = replay.facts;
+    const auto file = dir.write("r.ivlreplay", replay.bytes);
+    const auto lng =
+        dir.write("x.lng", "[text]\ntxt3=WIN\ntxt4=LOSS\ntxt5=DRAW\n[vehicles]\n" + facts.tag + "=Mine\n");
+    const auto ini = dir.write("my.ini", "[cenasnaryda]\n" + facts.tag + "=3\n");
+
+    const DetailsRun d = runDetails({"--lang", lng.string(), "--settings", ini.string(), file.string()});
+    ASSERT_EQ(d.run.exitCode, 0) << d.run.err;
+    EXPECT_EQ(d.run.err, "");
+    const JsonValue& root = d.root();
+    EXPECT_EQ(root.member(u"status").text(), u"Opened");
+    EXPECT_EQ(root.member(u"vehicleText").text(), u"Mine");
+    EXPECT_EQ(root.member(u"priceKey").text(), utf8ToUtf16(facts.tag));
+    EXPECT_EQ(root.member(u"dateText").text(), utf8ToUtf16(facts.dateTime));
+    EXPECT_EQ(root.member(u"hasResults").kind(), JsonKind::True);
+    const char16_t* results[] = {u"WIN", u"DRAW", u"LOSS"};
+    EXPECT_EQ(root.member(u"resultText").text(), results[facts.finishReason - 1]);
+    EXPECT_EQ(root.member(u"creditsText").text(), decimal(facts.personal.credits));
+    EXPECT_EQ(root.member(u"shellPriceText").text(), u"3");
+    EXPECT_EQ(root.member(u"ammoCostText").text(), decimal(facts.personal.shots * 3));
+    EXPECT_EQ(root.member(u"netCreditsText").text(),
+              decimal(facts.personal.credits - facts.personal.shots * 3 - facts.personal.repair));
+
+    // Team rows: every participant once, numbers and flags as JSON numbers and booleans.
+    int rows = 0, players = 0;
+    for (const char16_t* key : {u"team1Rows", u"team2Rows"}) {
+        const JsonValue& team = root.member(key);
+        ASSERT_EQ(team.kind(), JsonKind::Array);
+        for (std::int32_t i = 0; i < team.count(); ++i) {
+            const JsonValue& row = team.element(i);
+            EXPECT_EQ(memberKeys(row), (std::vector<std::u16string>{u"name", u"clan", u"vehicle",
+                                                                    u"fragsText", u"alive", u"isPlayer"}));
+            EXPECT_EQ(row.member(u"alive").kind(), JsonKind::Integer);
+            const JsonKind isPlayer = row.member(u"isPlayer").kind();
+            EXPECT_TRUE(isPlayer == JsonKind::True || isPlayer == JsonKind::False);
+            if (isPlayer == JsonKind::True) {
+                ++players;
+                EXPECT_EQ(row.member(u"name").text(), utf8ToUtf16(facts.playerName));
+                EXPECT_EQ(row.member(u"alive").integerValue(), facts.playerAlive ? 1 : 0);
+                EXPECT_EQ(row.member(u"fragsText").text(), decimal(facts.playerFrags));
+            }
+            ++rows;
+        }
+    }
+    EXPECT_EQ(rows, static_cast<int>(facts.vehicles.size()));
+    EXPECT_EQ(players, 1);
+    EXPECT_EQ(root.member(u"achievements").kind(), JsonKind::Array);
+}
+
+TEST(CliDetails, LanguageDefaultsToTheSettingOfTheSettingsFile) {
+    TempDir dir;
+    samples::SampleOptions options;
+    options.layout = samples::ResultsLayout::None;
+    options.tailBytes = 0;
+    const samples::SampleReplay replay = samples::makeSampleReplay(5, options);
+    const auto file = dir.write("r.ivlreplay", replay.bytes);
+    const auto lng = dir.write("names.lng", "[vehicles]\n" + replay.facts.tag + "=Named\n");
+    const auto ini = dir.write("s.ini", "[filepath]\nLang=" + lng.string() + "\n");
+
+    const DetailsRun d = runDetails({"--settings=" + ini.string(), file.string()});
+    ASSERT_EQ(d.run.exitCode, 0);
+    EXPECT_EQ(d.root().member(u"vehicleText").text(), u"Named");
+    // Without results the result texts are null, not empty.
+    EXPECT_EQ(d.root().member(u"hasResults").kind(), JsonKind::False);
+    for (const char16_t* key : {u"resultText", u"creditsText", u"shellPriceText", u"netCreditsText"})
+        EXPECT_EQ(d.root().member(key).kind(), JsonKind::Null) << utf16ToUtf8(key);
+}
+
+TEST(CliDetails, ReplaysThatCannotBeShownAreResultsNotFailures) {
+    TempDir dir;
+    samples::SampleOptions unreadable;
+    unreadable.descriptionUnreadable = true;
+    samples::SampleOptions rejected;
+    rejected.headerRejected = true;
+    const std::pair<std::filesystem::path, std::u16string_view> cases[] = {
+        {dir.path() / "missing.ivlreplay", u"NotOpened"},
+        {dir.write("bad.ivlreplay", samples::makeSampleReplay(1, rejected).bytes), u"HeaderRejected"},
+        // The window reports an unreadable description like a rejected header.
+        {dir.write("cut.ivlreplay", samples::makeSampleReplay(2, unreadable).bytes), u"HeaderRejected"},
+    };
+    for (const auto& [file, status] : cases) {
+        SCOPED_TRACE(file.string());
+        const DetailsRun d = runDetails({"--lang", (dir.path() / "none.lng").string(), "--settings",
+                                         (dir.path() / "none.ini").string(), file.string()});
+        EXPECT_EQ(d.run.exitCode, 0);
+        EXPECT_EQ(d.run.err, "");
+        const JsonValue& root = d.root();
+        EXPECT_EQ(root.member(u"status").text(), status);
+        EXPECT_EQ(root.member(u"playerText").kind(), JsonKind::String);
+        EXPECT_EQ(root.member(u"playerText").text(), u"");
+        EXPECT_EQ(root.member(u"mapText").text(), u"");
+        EXPECT_EQ(root.member(u"hasResults").kind(), JsonKind::False);
+        EXPECT_EQ(root.member(u"shotsText").kind(), JsonKind::Null);
+        EXPECT_EQ(root.member(u"team1Rows").kind(), JsonKind::Array);
+        EXPECT_EQ(root.member(u"team1Rows").count(), 0);
+        EXPECT_EQ(root.member(u"achievements").count(), 0);
+    }
+}
+
+TEST(CliDetails, UsageErrors) {
+    TempDir dir;
+    const std::string file = (dir.path() / "r.ivlreplay").string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"details"},
+             {"details", file, file},
+             {"details", file, "--settings"},
+             {"details", "--frobnicate", file},
+             {"list", "--settings", "s.ini", dir.path().string()},
+         }) {
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.exitCode, 2) << args.size();
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err, "");
+    }
+    const CliRun help = runCli({"help"});
+    EXPECT_NE(help.out.find("details [--lang FILE] [--settings FILE] REPLAY"), std::string::npos);
+}
+
+TEST(CliDetails, SettingsDefaultToTheCurrentFolder) {
+    TempDir dir;
+    samples::SampleOptions options;
+    options.tailBytes = 0;
+    const samples::SampleReplay replay = samples::makeSampleReplay(8, options);
+    const auto file = dir.write("r.ivlreplay", replay.bytes);
+    dir.write("here.lng", "[vehicles]\n" + replay.facts.tag + "=Local\n");
+    dir.write("Settings.ini", "[filepath]\nLang=here.lng\n[cenasnaryda]\n" + replay.facts.tag + "=11\n");
+    const test::CurrentDirScope scope(dir.path());
+
+    const DetailsRun d = runDetails({file.string()});
+    ASSERT_EQ(d.run.exitCode, 0);
+    EXPECT_EQ(d.root().member(u"vehicleText").text(), u"Local");
+    EXPECT_EQ(d.root().member(u"shellPriceText").text(), u"11");
+    EXPECT_EQ(d.root().member(u"ammoCostText").text(), decimal(replay.facts.personal.shots * 11));
+}
