@@ -3,6 +3,7 @@
 #include "json/TextCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -48,6 +49,14 @@ template <class Unit> bool matchesLiteral(const Unit* p, std::string_view litera
     return true;
 }
 
+// Spreads every input bit over the low 32 bits, which pick the slots.
+inline std::uint32_t mixHash(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return static_cast<std::uint32_t>(h);
+}
+
 // Four units per step with independent multiplies; keys are short, so a serial chain per unit
 // would cost more than the rest of the member.
 std::uint32_t hashKey(const char16_t* key, std::size_t size) {
@@ -73,25 +82,31 @@ std::uint32_t hashKey(const char16_t* key, std::size_t size) {
     default:
         break;
     }
-    h = (std::rotl(h, 23) ^ tail) * kMultiplier;
-    return static_cast<std::uint32_t>(h >> 32);
+    return mixHash(std::rotl(h, 23) ^ tail);
 }
 
 inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
-    return m.keySize == size && std::memcmp(m.key, key, size * sizeof(char16_t)) == 0;
+    // Keys of one object often differ only at the end ("field10", "field11").
+    return m.keySize == size && (size == 0 || (m.key[size - 1] == key[size - 1] &&
+                                               std::memcmp(m.key, key, size * sizeof(char16_t)) == 0));
+}
+
+inline std::uint16_t tagOf(std::uint32_t hash) {
+    return static_cast<std::uint16_t>((hash >> 16) | 1);
 }
 
 inline const detail::JsonMember* findMember(const detail::JsonObject& object, const char16_t* key,
                                             std::size_t size, std::uint32_t hash) {
-    if (object.index == nullptr) {
+    if (object.slots == nullptr) {
         for (const detail::JsonMember* m = object.first; m != nullptr; m = m->next)
             if (sameKey(*m, key, size)) return m;
         return nullptr;
     }
-    for (std::uint32_t slot = hash & object.indexMask;; slot = (slot + 1) & object.indexMask) {
-        const detail::JsonMember* m = object.index[slot];
-        if (m == nullptr) return nullptr;
-        if (m->hash == hash && sameKey(*m, key, size)) return m;
+    const std::uint16_t tag = tagOf(hash);
+    for (std::uint32_t slot = hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
+        const std::uint16_t found = object.tags[slot];
+        if (found == 0) return nullptr;
+        if (found == tag && sameKey(*object.slots[slot], key, size)) return object.slots[slot];
     }
 }
 
@@ -236,6 +251,8 @@ public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
         : begin_(begin), p_(begin), end_(end), arena_(arena) {
         stack_.reserve(64);
+        keys_.reserve(128);
+        firstKeys_.fill(kNoKey);
     }
 
     bool parseRoot(JsonValue& root) {
@@ -285,29 +302,41 @@ private:
     bool parseObject(JsonValue& node) {
         if (++depth_ > kMaxDepth) return false;
         node.kind_ = JsonKind::Object;
+        if (node.object_ != nullptr) node.object_->reopened = true;
         if (!skipWhitespace()) return false;
         if (*p_ == '}') {
             ++p_;
             --depth_;
             return true;
         }
+        // Objects side by side tend to repeat their keys in the same order: guess each key as the
+        // one that followed the previous key last time, or the first key of the last object opened
+        // at this depth.
+        std::uint32_t previous = kNoKey;
         for (;;) {
             if (*p_ != '"') return false;
             ++p_;
-            const char16_t* key = nullptr;
-            std::uint32_t keySize = 0;
-            if (!parseString(key, keySize)) return false;
+            const std::uint32_t guess = previous == kNoKey ? firstKeys_[depth_] : keys_[previous].next;
+            const std::uint32_t key = parseKey(guess);
+            if (key == kNoKey) return false;
+            if (previous == kNoKey)
+                firstKeys_[depth_] = key;
+            else
+                keys_[previous].next = key;
+            previous = key;
             if (!skipWhitespace() || *p_ != ':') return false;
             ++p_;
             skipWhitespace();
             // A repeated key parses into the member it already has, without clearing it.
-            if (!parseValue(memberFor(node, key, keySize).value)) return false;
+            if (!parseValue(memberFor(node, keys_[key]).value)) return false;
             if (!skipWhitespace()) return false;
             if (*p_ == ',') {
                 ++p_;
                 if (!skipWhitespace() || *p_ == '}') return false;
             } else if (*p_ == '}') {
                 ++p_;
+                JsonObject& object = *node.object_;
+                if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
                 --depth_;
                 return true;
             }
@@ -315,52 +344,273 @@ private:
         }
     }
 
-    JsonMember& memberFor(JsonValue& node, const char16_t* key, std::uint32_t keySize) {
-        if (node.object_ == nullptr) node.object_ = arena_.make<JsonObject>();
-        JsonObject& object = *node.object_;
-        const std::uint32_t hash = object.index != nullptr ? hashKey(key, keySize) : 0;
-        if (const JsonMember* found = findMember(object, key, keySize, hash)) {
-            arena_.dropText(key, keySize);
-            return const_cast<JsonMember&>(*found);
+    // Every distinct key text of the document once; a repeat gives its text back to the arena.
+    // Equal keys are then one pointer, and each key remembers the object it was last added to.
+    static constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
+
+    struct KeyEntry {
+        const char16_t* text;
+        std::uint32_t size;
+        std::uint32_t hash;
+        std::uint32_t lastObjectId; // 0: in no object yet
+        std::uint32_t next;         // the key that followed this one last time
+        JsonMember* lastMember;
+        const Unit* raw; // UTF-8 only: the latest plain occurrence in the input, if any
+        std::uint32_t rawHash;
+    };
+
+    // Open addressing over keys_ (index + 1; 0 = empty), half full at most.
+    struct KeyTable {
+        std::vector<std::uint32_t> slots = std::vector<std::uint32_t>(256, 0);
+        std::uint32_t used = 0;
+    };
+
+    // After the opening quote of a key: its index in keys_, kNoKey when it does not parse.
+    std::uint32_t parseKey(std::uint32_t guess) {
+        if constexpr (kUtf8) {
+            // Plain ASCII keys, the usual case, are matched by their bytes without decoding.
+            const Unit* const start = p_;
+            const Unit* const stop = findSpecial(start);
+            if (stop != end_ && *stop == '"') {
+                const auto size = static_cast<std::uint32_t>(stop - start);
+                if (guess != kNoKey) {
+                    KeyEntry& entry = keys_[guess];
+                    if (entry.raw != nullptr && entry.size == size && sameBytes(entry.raw, start, size)) {
+                        entry.raw = start; // the nearer copy is likelier in cache next time
+                        p_ = stop + 1;
+                        return guess;
+                    }
+                }
+                const std::uint32_t hash = hashBytes(start, size);
+                const auto mask = static_cast<std::uint32_t>(rawKeys_.slots.size() - 1);
+                std::uint32_t slot = hash & mask;
+                for (; rawKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
+                    const std::uint32_t k = rawKeys_.slots[slot] - 1;
+                    KeyEntry& entry = keys_[k];
+                    if (entry.rawHash == hash && entry.size == size && sameBytes(entry.raw, start, size)) {
+                        entry.raw = start;
+                        p_ = stop + 1;
+                        return k;
+                    }
+                }
+                const char16_t* text = nullptr;
+                std::uint32_t textSize = 0;
+                if (!parseString(text, textSize)) return kNoKey;
+                const std::uint32_t k = intern(text, textSize);
+                // An escaped spelling may have made the entry; this is its first plain one.
+                keys_[k].raw = start;
+                keys_[k].rawHash = hash;
+                addToTable(rawKeys_, slot, k + 1, [this](std::uint32_t i) { return keys_[i].rawHash; });
+                return k;
+            }
+        } else {
+            // A key without escapes is its own decoding: look it up where it stands.
+            const Unit* stop = p_;
+            while (stop != end_ && *stop != '"' && *stop != '\\')
+                ++stop;
+            if (stop != end_ && *stop == '"') {
+                const auto size = static_cast<std::uint32_t>(stop - p_);
+                if (guess != kNoKey && keys_[guess].size == size &&
+                    std::memcmp(keys_[guess].text, p_, size * sizeof(char16_t)) == 0) {
+                    p_ = stop + 1;
+                    return guess;
+                }
+                const std::uint32_t hash = hashKey(p_, size);
+                const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
+                for (std::uint32_t slot = hash & mask; decodedKeys_.slots[slot] != 0;
+                     slot = (slot + 1) & mask) {
+                    const std::uint32_t k = decodedKeys_.slots[slot] - 1;
+                    if (keys_[k].hash == hash && keys_[k].size == size &&
+                        std::memcmp(keys_[k].text, p_, size * sizeof(char16_t)) == 0) {
+                        p_ = stop + 1;
+                        return k;
+                    }
+                }
+            }
         }
-        auto* member = arena_.make<JsonMember>();
-        member->key = key;
-        member->keySize = keySize;
-        member->hash = hash;
-        if (object.last != nullptr)
-            object.last->next = member;
-        else
-            object.first = member;
-        object.last = member;
-        ++object.count;
-        if (object.index != nullptr) {
-            if (object.count * 2 > object.indexMask + 1)
-                rebuildIndex(object);
-            else
-                insertIntoIndex(object, member);
-        } else if (object.count > kIndexThreshold) {
-            for (JsonMember* m = object.first; m != nullptr; m = m->next)
-                m->hash = hashKey(m->key, m->keySize);
-            rebuildIndex(object);
-        }
-        return *member;
+        const char16_t* text = nullptr;
+        std::uint32_t textSize = 0;
+        if (!parseString(text, textSize)) return kNoKey;
+        return intern(text, textSize);
     }
 
-    void rebuildIndex(JsonObject& object) {
-        const std::uint32_t slots = std::bit_ceil(object.count * 2 + 2);
-        object.index =
-            static_cast<JsonMember**>(arena_.allocate(slots * sizeof(JsonMember*), alignof(JsonMember*)));
-        std::fill_n(object.index, slots, nullptr);
-        object.indexMask = slots - 1;
+    // The index in keys_ of the decoded key.
+    std::uint32_t intern(const char16_t* key, std::uint32_t size) {
+        const std::uint32_t hash = hashKey(key, size);
+        const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
+        std::uint32_t slot = hash & mask;
+        for (; decodedKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
+            const std::uint32_t k = decodedKeys_.slots[slot] - 1;
+            const KeyEntry& entry = keys_[k];
+            if (entry.hash == hash && entry.size == size &&
+                std::memcmp(entry.text, key, size * sizeof(char16_t)) == 0) {
+                arena_.dropText(key, size);
+                return k;
+            }
+        }
+        keys_.push_back(KeyEntry{key, size, hash, 0, kNoKey, nullptr, nullptr, 0});
+        addToTable(decodedKeys_, slot, static_cast<std::uint32_t>(keys_.size()),
+                   [this](std::uint32_t k) { return keys_[k].hash; });
+        return static_cast<std::uint32_t>(keys_.size() - 1);
+    }
+
+    // Stores `value` (index + 1) in the free slot found by probing, and doubles the table when it
+    // gets more than half full.
+    template <class HashOf>
+    static void addToTable(KeyTable& table, std::uint32_t slot, std::uint32_t value, HashOf hashOf) {
+        table.slots[slot] = value;
+        if (++table.used * 2 <= table.slots.size()) return;
+        const std::vector<std::uint32_t> old = std::move(table.slots);
+        table.slots.assign(old.size() * 2, 0);
+        const auto mask = static_cast<std::uint32_t>(table.slots.size() - 1);
+        for (const std::uint32_t v : old) {
+            if (v == 0) continue;
+            std::uint32_t s = hashOf(v - 1) & mask;
+            while (table.slots[s] != 0)
+                s = (s + 1) & mask;
+            table.slots[s] = v;
+        }
+    }
+
+    // UTF-8 only: the first quote, backslash or non-ASCII byte at or after p, or the end.
+    const Unit* findSpecial(const Unit* p) const {
+#ifdef TAPELOFT_JSON_SSE2
+        const __m128i quote = _mm_set1_epi8('"');
+        const __m128i backslash = _mm_set1_epi8('\\');
+        while (end_ - p >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i special = _mm_or_si128(
+                bytes, _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+            if (mask != 0) return p + std::countr_zero(mask);
+            p += 16;
+        }
+#endif
+        while (p != end_ && *p < 0x80 && *p != '"' && *p != '\\')
+            ++p;
+        return p;
+    }
+
+    // Reads the size < 8 bytes at p as one little-endian word, in one load where eight bytes are
+    // there to read.
+    std::uint64_t loadPartial(const Unit* p, std::size_t size) const {
+        if (end_ - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            return std::endian::native == std::endian::little ? word & ((std::uint64_t{1} << (8 * size)) - 1)
+                                                              : word >> (8 * (8 - size));
+        }
+        std::uint64_t word = 0;
+        for (std::size_t k = size; k > 0; --k)
+            word = (word << 8) | p[k - 1];
+        return word;
+    }
+
+    // UTF-8 only: a hash of a plain key's bytes, eight at a time.
+    std::uint32_t hashBytes(const Unit* p, std::size_t size) const {
+        constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+        std::uint64_t h = size;
+        std::uint64_t word = 0;
+        if (size >= 8) {
+            for (std::size_t k = 0; k + 8 < size; k += 8) {
+                std::memcpy(&word, p + k, sizeof word);
+                h = std::rotl(h, 23) ^ (word * kMultiplier);
+            }
+            std::memcpy(&word, p + size - 8, sizeof word); // the last eight, overlapping
+        } else {
+            word = loadPartial(p, size);
+        }
+        return mixHash(std::rotl(h, 23) ^ word);
+    }
+
+    bool sameBytes(const Unit* a, const Unit* b, std::size_t size) const {
+        if (size < 8) return loadPartial(a, size) == loadPartial(b, size);
+        std::uint64_t x, y;
+        for (std::size_t k = 0; k + 8 < size; k += 8) {
+            std::memcpy(&x, a + k, sizeof x);
+            std::memcpy(&y, b + k, sizeof y);
+            if (x != y) return false;
+        }
+        std::memcpy(&x, a + size - 8, sizeof x);
+        std::memcpy(&y, b + size - 8, sizeof y);
+        return x == y;
+    }
+
+    // The member of `node` under the key, added when new. Objects are numbered as they are created
+    // and are filled in one go (their descendants numbered higher), so a key last added to an
+    // object numbered lower than this one cannot be in it, and one last added to this very object
+    // is found at once. Only a key last seen deeper down, or an object filled a second time, needs a
+    // search.
+    JsonMember& memberFor(JsonValue& node, KeyEntry& key) {
+        if (node.object_ == nullptr) {
+            node.object_ = arena_.make<JsonObject>();
+            node.object_->id = ++objectCount_;
+        }
+        JsonObject& object = *node.object_;
+        JsonMember* found = nullptr;
+        if (!object.reopened && key.lastObjectId == object.id)
+            found = key.lastMember;
+        else if (object.reopened || key.lastObjectId > object.id)
+            found = search(object, key);
+        if (found == nullptr) {
+            found = arena_.make<JsonMember>();
+            found->key = key.text;
+            found->keySize = key.size;
+            found->hash = key.hash;
+            if (object.last != nullptr)
+                object.last->next = found;
+            else
+                object.first = found;
+            object.last = found;
+            ++object.count;
+            if (object.slots != nullptr) {
+                if (object.count * 2 > object.slotMask + 1)
+                    buildIndex(object);
+                else
+                    insertIntoIndex(object, found);
+            }
+        }
+        key.lastObjectId = object.id;
+        key.lastMember = found;
+        return *found;
+    }
+
+    // Keys are interned, so equal keys are equal pointers. A large object gets its index here if it
+    // has none yet, and keeps it up to date from then on.
+    JsonMember* search(JsonObject& object, const KeyEntry& key) {
+        if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
+        if (object.slots == nullptr) {
+            for (JsonMember* m = object.first; m != nullptr; m = m->next)
+                if (m->key == key.text) return m;
+            return nullptr;
+        }
+        const std::uint16_t tag = tagOf(key.hash);
+        for (std::uint32_t slot = key.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
+            const std::uint16_t found = object.tags[slot];
+            if (found == 0) return nullptr;
+            if (found == tag && object.slots[slot]->key == key.text) return object.slots[slot];
+        }
+    }
+
+    // At most half the slots are in use, so probes stay short.
+    void buildIndex(JsonObject& object) {
+        const std::uint32_t slotCount = std::bit_ceil(object.count * 4);
+        object.slots =
+            static_cast<JsonMember**>(arena_.allocate(slotCount * sizeof(JsonMember*), alignof(JsonMember*)));
+        object.tags = static_cast<std::uint16_t*>(
+            arena_.allocate(slotCount * sizeof(std::uint16_t), alignof(std::uint16_t)));
+        std::fill_n(object.tags, slotCount, std::uint16_t{0});
+        object.slotMask = slotCount - 1;
         for (JsonMember* m = object.first; m != nullptr; m = m->next)
             insertIntoIndex(object, m);
     }
 
     static void insertIntoIndex(JsonObject& object, JsonMember* member) {
-        std::uint32_t slot = member->hash & object.indexMask;
-        while (object.index[slot] != nullptr)
-            slot = (slot + 1) & object.indexMask;
-        object.index[slot] = member;
+        std::uint32_t slot = member->hash & object.slotMask;
+        while (object.tags[slot] != 0)
+            slot = (slot + 1) & object.slotMask;
+        object.tags[slot] = tagOf(member->hash);
+        object.slots[slot] = member;
     }
 
     bool parseArray(JsonValue& node) {
@@ -757,6 +1007,11 @@ private:
     const Unit* const end_;
     JsonArena& arena_;
     std::vector<JsonValue> stack_;
+    std::vector<KeyEntry> keys_;
+    KeyTable decodedKeys_;
+    KeyTable rawKeys_; // UTF-8 only: plain keys by their bytes
+    std::array<std::uint32_t, kMaxDepth + 1> firstKeys_;
+    std::uint32_t objectCount_ = 0;
     int depth_ = 0;
 };
 
@@ -803,7 +1058,7 @@ const JsonValue& JsonDocument::root() const {
 
 const JsonValue& JsonValue::member(std::u16string_view key) const {
     if (kind_ != JsonKind::Object || object_ == nullptr) return empty();
-    const std::uint32_t hash = object_->index != nullptr ? hashKey(key.data(), key.size()) : 0;
+    const std::uint32_t hash = object_->slots != nullptr ? hashKey(key.data(), key.size()) : 0;
     const detail::JsonMember* found = findMember(*object_, key.data(), key.size(), hash);
     return found != nullptr ? found->value : empty();
 }

@@ -84,13 +84,18 @@ struct JsonMember {
     JsonValue value;
 };
 
-// Members in document order of first occurrence; large objects also get an open-addressing index.
+// Members in document order of first occurrence. Large objects also get an open-addressing index:
+// `tags` holds a nonzero 16-bit digest of each slot's key hash (0 = empty), so that probing reads
+// members only on a likely match.
 struct JsonObject {
     JsonMember* first = nullptr;
     JsonMember* last = nullptr;
-    JsonMember** index = nullptr;
+    JsonMember** slots = nullptr;
+    std::uint16_t* tags = nullptr;
     std::uint32_t count = 0;
-    std::uint32_t indexMask = 0;
+    std::uint32_t slotMask = 0;
+    std::uint32_t id = 0;  // order of creation, for the parser's repeated-key check
+    bool reopened = false; // a repeated key parsed a second object into this one
 };
 
 } // namespace detail

@@ -123,6 +123,53 @@ TEST(JsonDuplicateKeys, KeysAreCaseSensitiveAndExact) {
     EXPECT_EQ(doc->root().member(u"a ").integerValue(), 3);
 }
 
+TEST(JsonDuplicateKeys, EscapedAndPlainSpellingsAreOneKey) {
+    // Escaped spellings first, then hundreds of plain keys so that the key tables grow, then the
+    // plain spellings of the first ones.
+    std::string text = R"({"\u0061":1,"\u0062\u0063":2,"\u00e9":3)";
+    for (int i = 0; i < 700; ++i)
+        text += ",\"k" + std::to_string(i) + "\":" + std::to_string(i);
+    text += R"(,"a":10,"bc":20,"é":30,"k5":-5})";
+    const auto doc = parseBoth(text);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->root().memberCount(), 703);
+    EXPECT_EQ(doc->root().member(u"a").integerValue(), 10);
+    EXPECT_EQ(doc->root().member(u"bc").integerValue(), 20);
+    EXPECT_EQ(doc->root().member(u"é").integerValue(), 30);
+    EXPECT_EQ(doc->root().member(u"k5").integerValue(), -5);
+    EXPECT_EQ(doc->root().member(u"k699").integerValue(), 699);
+    // The same in a second object, where the plain spellings come first.
+    const auto second = parseBoth(R"([{"\u0061":1},{"a":2,"\u0061":3,"a":4}])");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->root().element(1).memberCount(), 1);
+    EXPECT_EQ(second->root().element(1).member(u"a").integerValue(), 4);
+}
+
+TEST(JsonDuplicateKeys, KeyOrderChangesBetweenSiblings) {
+    // Siblings usually repeat their keys in the same order; when they do not, nothing is lost.
+    const auto doc = parseBoth(R"([{"a":1,"b":2,"c":3},{"a":4,"c":5,"b":6},{"b":7,"a":8,"b":9},{"c":0}])");
+    ASSERT_TRUE(doc);
+    const JsonValue& root = doc->root();
+    EXPECT_EQ(root.element(1).member(u"b").integerValue(), 6);
+    EXPECT_EQ(root.element(1).member(u"c").integerValue(), 5);
+    EXPECT_EQ(root.element(2).memberCount(), 2);
+    EXPECT_EQ(root.element(2).member(u"b").integerValue(), 9);
+    EXPECT_EQ(root.element(3).memberCount(), 1);
+}
+
+TEST(JsonDuplicateKeys, SameKeyInsideAndOutside) {
+    // A key last seen in a nested object may or may not be in the outer one already.
+    const auto doc = parseBoth(R"({"a":{"a":{"a":1},"b":2},"b":{"a":3},"a":{"c":4},"b":5})");
+    ASSERT_TRUE(doc);
+    const JsonValue& root = doc->root();
+    EXPECT_EQ(root.memberCount(), 2);
+    EXPECT_EQ(root.member(u"a").memberCount(), 3);
+    EXPECT_EQ(root.member(u"a").member(u"a").member(u"a").integerValue(), 1);
+    EXPECT_EQ(root.member(u"a").member(u"c").integerValue(), 4);
+    EXPECT_EQ(root.member(u"b").kind(), JsonKind::Integer);
+    EXPECT_EQ(root.member(u"b").member(u"a").kind(), JsonKind::Unset);
+}
+
 TEST(JsonDuplicateKeys, LargeObjectsFindRepeatsAtAnyPosition) {
     // Past a few members the object is searched through its index: repeat the first key, one from
     // before the index existed, and one added after it.
