@@ -28,6 +28,8 @@ constexpr int kMaxDepth = 512;
 constexpr std::uint32_t kIndexThreshold = 8;
 // Texts this long or longer fail, so every count and size fits in 31 bits.
 constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
+// A string or number this long or longer fails: a node keeps its text size in 28 bits.
+constexpr std::size_t kMaxTextUnits = std::size_t{1} << 28;
 
 constexpr JsonValue kEmptyValue{};
 
@@ -291,8 +293,13 @@ private:
             return parseArray(node);
         case '"':
             ++p_;
-            if (!parseString(node.text_, node.textSize_)) return false;
-            node.kind_ = JsonKind::String;
+            {
+                const char16_t* text = nullptr;
+                std::uint32_t size = 0;
+                if (!parseString(text, size)) return false;
+                node.setText(text, size);
+                node.setKind(JsonKind::String);
+            }
             return true;
         default:
             return parseScalar(node);
@@ -301,7 +308,7 @@ private:
 
     bool parseObject(JsonValue& node) {
         if (++depth_ > kMaxDepth) return false;
-        node.kind_ = JsonKind::Object;
+        node.setKind(JsonKind::Object);
         if (node.object_ != nullptr) node.object_->reopened = true;
         if (!skipWhitespace()) return false;
         if (*p_ == '}') {
@@ -594,7 +601,7 @@ private:
 
     // At most half the slots are in use, so probes stay short.
     void buildIndex(JsonObject& object) {
-        const std::uint32_t slotCount = std::bit_ceil(object.count * 4);
+        const std::uint32_t slotCount = std::bit_ceil(object.count * 2 + 2);
         object.slots =
             static_cast<JsonMember**>(arena_.allocate(slotCount * sizeof(JsonMember*), alignof(JsonMember*)));
         object.tags = static_cast<std::uint16_t*>(
@@ -615,12 +622,11 @@ private:
 
     bool parseArray(JsonValue& node) {
         if (++depth_ > kMaxDepth) return false;
-        node.kind_ = JsonKind::Array;
+        node.setKind(JsonKind::Array);
         if (!skipWhitespace()) return false;
         if (*p_ == ']') {
             ++p_;
             node.elements_ = nullptr;
-            node.elementCount_ = 0;
             node.integer_ = 0;
             --depth_;
             return true;
@@ -655,7 +661,6 @@ private:
                   stack_.begin() + static_cast<std::ptrdiff_t>(base + count), elements);
         stack_.resize(base);
         node.elements_ = elements;
-        node.elementCount_ = static_cast<std::uint32_t>(count);
         node.integer_ = static_cast<std::int32_t>(count);
         --depth_;
         return true;
@@ -713,6 +718,7 @@ private:
             }
         }
         p_ = p;
+        if ((fraction || exponent) && static_cast<std::size_t>(p_ - start) >= kMaxTextUnits) return false;
         if (fraction || exponent)
             setReal(node, start, static_cast<std::size_t>(p_ - start));
         else if (digitCount <= 18)
@@ -723,7 +729,7 @@ private:
     }
 
     void setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, std::size_t length) {
-        node.kind_ = kind;
+        node.setKind(kind);
         node.integer_ = value;
         node.real_ = value;
         p_ += length;
@@ -764,7 +770,7 @@ private:
 
     // The low 32 bits of the 64-bit value, as a signed number.
     static void setInteger(JsonValue& node, std::uint64_t bits) {
-        node.kind_ = JsonKind::Integer;
+        node.setKind(JsonKind::Integer);
         node.integer_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
         node.real_ = node.integer_;
     }
@@ -775,9 +781,8 @@ private:
         for (std::size_t k = 0; k < size; ++k)
             text[k] = token[k] == 'E' ? u'e' : static_cast<char16_t>(token[k]);
         arena_.closeText(text + size);
-        node.kind_ = JsonKind::Real;
-        node.text_ = text;
-        node.textSize_ = static_cast<std::uint32_t>(size);
+        node.setKind(JsonKind::Real);
+        node.setText(text, static_cast<std::uint32_t>(size));
         if constexpr (kUtf8) {
             node.real_ = leadingDouble(reinterpret_cast<const char*>(token),
                                        reinterpret_cast<const char*>(token + size));
@@ -851,6 +856,7 @@ private:
                 break;
             }
         }
+        if (static_cast<std::size_t>(write - start) >= kMaxTextUnits) return false;
         arena_.closeText(write);
         text = start;
         size = static_cast<std::uint32_t>(write - start);
@@ -1057,19 +1063,18 @@ const JsonValue& JsonDocument::root() const {
 }
 
 const JsonValue& JsonValue::member(std::u16string_view key) const {
-    if (kind_ != JsonKind::Object || object_ == nullptr) return empty();
+    if (kind() != JsonKind::Object || object_ == nullptr) return empty();
     const std::uint32_t hash = object_->slots != nullptr ? hashKey(key.data(), key.size()) : 0;
     const detail::JsonMember* found = findMember(*object_, key.data(), key.size(), hash);
     return found != nullptr ? found->value : empty();
 }
 
 std::int32_t JsonValue::memberCount() const {
-    return kind_ == JsonKind::Object && object_ != nullptr ? static_cast<std::int32_t>(object_->count) : 0;
+    return kind() == JsonKind::Object && object_ != nullptr ? static_cast<std::int32_t>(object_->count) : 0;
 }
 
 const JsonValue& JsonValue::element(std::int64_t index) const {
-    if (kind_ != JsonKind::Array || index < 0 || index >= static_cast<std::int64_t>(elementCount_))
-        return empty();
+    if (kind() != JsonKind::Array || index < 0 || index >= integer_) return empty();
     return elements_[index];
 }
 

@@ -170,6 +170,45 @@ TEST(JsonDuplicateKeys, SameKeyInsideAndOutside) {
     EXPECT_EQ(root.member(u"b").member(u"a").kind(), JsonKind::Unset);
 }
 
+TEST(JsonDuplicateKeys, ObjectFilledAgainAfterItsKeysWereUsedOutside) {
+    // "x" goes to the outer object between the two parts of "a": the second part must still find
+    // the "x" of the first.
+    const auto doc = parseBoth(R"({"a":{"x":1,"y":1},"x":5,"y":6,"a":{"x":2,"z":3}})");
+    ASSERT_TRUE(doc);
+    const JsonValue& a = doc->root().member(u"a");
+    EXPECT_EQ(a.memberCount(), 3);
+    EXPECT_EQ(a.member(u"x").integerValue(), 2);
+    EXPECT_EQ(doc->root().member(u"x").integerValue(), 5);
+}
+
+TEST(JsonDuplicateKeys, KeysSharedWithChildrenInALargeObject) {
+    // Every key of the outer object is first used inside a child, then repeated or added outside.
+    std::string text = "{";
+    for (int i = 0; i < 40; ++i)
+        text += "\"k" + std::to_string(i) + "\":{\"k" + std::to_string(i) + "\":1,\"n" + std::to_string(i) +
+                "\":1},";
+    for (int i = 0; i < 40; i += 3)
+        text += "\"n" + std::to_string(i) + "\":2,\"k" + std::to_string(i) + "\":3,";
+    text += "\"end\":0}";
+    const auto doc = parseBoth(text);
+    ASSERT_TRUE(doc);
+    const JsonValue& root = doc->root();
+    EXPECT_EQ(root.memberCount(), 40 + 14 + 1);
+    for (int i = 0; i < 40; ++i) {
+        const std::string k = "k" + std::to_string(i), n = "n" + std::to_string(i);
+        const JsonValue& kv = root.member(std::u16string(k.begin(), k.end()));
+        const JsonValue& nv = root.member(std::u16string(n.begin(), n.end()));
+        if (i % 3 == 0) {
+            EXPECT_EQ(kv.kind(), JsonKind::Integer) << i;
+            EXPECT_EQ(kv.integerValue(), 3) << i;
+            EXPECT_EQ(nv.integerValue(), 2) << i;
+        } else {
+            EXPECT_EQ(kv.member(std::u16string(k.begin(), k.end())).integerValue(), 1) << i;
+            EXPECT_EQ(nv.kind(), JsonKind::Unset) << i;
+        }
+    }
+}
+
 TEST(JsonDuplicateKeys, LargeObjectsFindRepeatsAtAnyPosition) {
     // Past a few members the object is searched through its index: repeat the first key, one from
     // before the index existed, and one added after it.
