@@ -501,11 +501,10 @@ private:
     // Reads the size < 8 bytes at p as one little-endian word, in one load where eight bytes are
     // there to read.
     std::uint64_t loadPartial(const Unit* p, std::size_t size) const {
-        if (end_ - p >= 8) {
+        if (std::endian::native == std::endian::little && end_ - p >= 8) {
             std::uint64_t word;
             std::memcpy(&word, p, sizeof word);
-            return std::endian::native == std::endian::little ? word & ((std::uint64_t{1} << (8 * size)) - 1)
-                                                              : word >> (8 * (8 - size));
+            return word & ((std::uint64_t{1} << (8 * size)) - 1);
         }
         std::uint64_t word = 0;
         for (std::size_t k = size; k > 0; --k)
