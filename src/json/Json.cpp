@@ -89,8 +89,9 @@ std::uint32_t hashKey(const char16_t* key, std::size_t size) {
 
 inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
     // Keys of one object often differ only at the end ("field10", "field11").
-    return m.keySize == size && (size == 0 || (m.key[size - 1] == key[size - 1] &&
-                                               std::memcmp(m.key, key, size * sizeof(char16_t)) == 0));
+    const detail::JsonKey& k = *m.key;
+    return k.size == size && (size == 0 || (k.text[size - 1] == key[size - 1] &&
+                                            std::memcmp(k.text, key, size * sizeof(char16_t)) == 0));
 }
 
 inline std::uint16_t tagOf(std::uint32_t hash) {
@@ -359,6 +360,7 @@ private:
         const char16_t* text;
         std::uint32_t size;
         std::uint32_t hash;
+        const JsonKey* record;      // what the members point to
         std::uint32_t lastObjectId; // 0: in no object yet
         std::uint32_t next;         // the key that followed this one last time
         JsonMember* lastMember;
@@ -455,7 +457,9 @@ private:
                 return k;
             }
         }
-        keys_.push_back(KeyEntry{key, size, hash, 0, kNoKey, nullptr, nullptr, 0});
+        auto* record = arena_.make<JsonKey>();
+        *record = JsonKey{key, size, hash};
+        keys_.push_back(KeyEntry{key, size, hash, record, 0, kNoKey, nullptr, nullptr, 0});
         addToTable(decodedKeys_, slot, static_cast<std::uint32_t>(keys_.size()),
                    [this](std::uint32_t k) { return keys_[k].hash; });
         return static_cast<std::uint32_t>(keys_.size() - 1);
@@ -560,9 +564,7 @@ private:
             found = search(object, key);
         if (found == nullptr) {
             found = arena_.make<JsonMember>();
-            found->key = key.text;
-            found->keySize = key.size;
-            found->hash = key.hash;
+            found->key = key.record;
             if (object.last != nullptr)
                 object.last->next = found;
             else
@@ -587,14 +589,14 @@ private:
         if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
         if (object.slots == nullptr) {
             for (JsonMember* m = object.first; m != nullptr; m = m->next)
-                if (m->key == key.text) return m;
+                if (m->key == key.record) return m;
             return nullptr;
         }
         const std::uint16_t tag = tagOf(key.hash);
         for (std::uint32_t slot = key.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
             const std::uint16_t found = object.tags[slot];
             if (found == 0) return nullptr;
-            if (found == tag && object.slots[slot]->key == key.text) return object.slots[slot];
+            if (found == tag && object.slots[slot]->key == key.record) return object.slots[slot];
         }
     }
 
@@ -612,10 +614,11 @@ private:
     }
 
     static void insertIntoIndex(JsonObject& object, JsonMember* member) {
-        std::uint32_t slot = member->hash & object.slotMask;
+        const std::uint32_t hash = member->key->hash;
+        std::uint32_t slot = hash & object.slotMask;
         while (object.tags[slot] != 0)
             slot = (slot + 1) & object.slotMask;
-        object.tags[slot] = tagOf(member->hash);
+        object.tags[slot] = tagOf(hash);
         object.slots[slot] = member;
     }
 

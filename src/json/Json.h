@@ -83,10 +83,15 @@ private:
 
 namespace detail {
 
+// One per distinct key text of a document, shared by every member with that key.
+struct JsonKey {
+    const char16_t* text = nullptr;
+    std::uint32_t size = 0;
+    std::uint32_t hash = 0;
+};
+
 struct JsonMember {
-    const char16_t* key = nullptr;
-    std::uint32_t keySize = 0;
-    std::uint32_t hash = 0; // set once the object has an index
+    const JsonKey* key = nullptr;
     JsonMember* next = nullptr;
     JsonValue value;
 };
@@ -110,7 +115,7 @@ struct JsonObject {
 template <class Visit> void JsonValue::members(Visit&& visit) const {
     if (kind() != JsonKind::Object || object_ == nullptr) return;
     for (const detail::JsonMember* m = object_->first; m != nullptr; m = m->next)
-        visit(std::u16string_view(m->key, m->keySize), static_cast<const JsonValue&>(m->value));
+        visit(std::u16string_view(m->key->text, m->key->size), static_cast<const JsonValue&>(m->value));
 }
 
 // A parsed document: owns every node and text of its tree. Move-only.
