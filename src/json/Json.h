@@ -141,7 +141,7 @@ private:
 // number of 2^28 units or more, or nests deeper than 512 objects and arrays.
 std::optional<JsonDocument> parseJson(std::u16string_view text);
 // Same result as parseJson(utf8ToUtf16(utf8)), without building the UTF-16 copy first; nullopt
-// under the same conditions.
+// under the same conditions, the length limit counted in bytes.
 std::optional<JsonDocument> parseJsonUtf8(std::string_view utf8);
 
 } // namespace tapeloft
