@@ -252,101 +252,94 @@ public:
 template <class Unit> class JsonParser final {
 public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
-        : begin_(begin), p_(begin), end_(end), arena_(arena) {
+        : begin_(begin), end_(end), arena_(arena) {
         stack_.reserve(64);
         keys_.reserve(128);
         firstKeys_.fill(kNoKey);
     }
 
     bool parseRoot(JsonValue& root) {
-        if (p_ == end_) return false;
-        if (*p_ == '{') {
-            ++p_;
-            return parseObject(root);
-        }
-        if (*p_ == '[') {
-            ++p_;
-            return parseArray(root);
-        }
+        const Unit* p = begin_;
+        if (p == end_) return false;
+        if (*p == '{') return parseObject(p + 1, root) != nullptr;
+        if (*p == '[') return parseArray(p + 1, root) != nullptr;
         return false;
     }
 
 private:
     static constexpr bool kUtf8 = std::is_same_v<Unit, unsigned char>;
 
-    // False when the end of the text is reached.
-    bool skipWhitespace() {
-        const Unit* p = p_;
+    // The parse functions take the position to start at and give back the position after what
+    // they read, or nullptr when the text does not parse.
+
+    // The position of the first character that is not whitespace; the end when there is none.
+    const Unit* skipWhitespace(const Unit* p) const {
         while (p != end_ && isWhitespace(*p))
             ++p;
-        p_ = p;
-        return p != end_;
+        return p;
     }
 
-    bool parseValue(JsonValue& node) {
-        if (p_ == end_) return false;
-        switch (*p_) {
+    const Unit* parseValue(const Unit* p, JsonValue& node) {
+        if (p == end_) return nullptr;
+        switch (*p) {
         case '{':
-            ++p_;
-            return parseObject(node);
+            return parseObject(p + 1, node);
         case '[':
-            ++p_;
-            return parseArray(node);
-        case '"':
-            ++p_;
-            {
-                const char16_t* text = nullptr;
-                std::uint32_t size = 0;
-                if (!parseString(text, size)) return false;
-                node.setText(text, size);
-                node.setKind(JsonKind::String);
-            }
-            return true;
+            return parseArray(p + 1, node);
+        case '"': {
+            const char16_t* text = nullptr;
+            std::uint32_t size = 0;
+            p = parseString(p + 1, text, size);
+            if (p == nullptr) return nullptr;
+            node.setText(text, size);
+            node.setKind(JsonKind::String);
+            return p;
+        }
         default:
-            return parseScalar(node);
+            return parseScalar(p, node);
         }
     }
 
-    bool parseObject(JsonValue& node) {
-        if (++depth_ > kMaxDepth) return false;
+    const Unit* parseObject(const Unit* p, JsonValue& node) {
+        if (++depth_ > kMaxDepth) return nullptr;
         node.setKind(JsonKind::Object);
         if (node.object_ != nullptr) node.object_->reopened = true;
-        if (!skipWhitespace()) return false;
-        if (*p_ == '}') {
-            ++p_;
+        p = skipWhitespace(p);
+        if (p == end_) return nullptr;
+        if (*p == '}') {
             --depth_;
-            return true;
+            return p + 1;
         }
         // Objects side by side tend to repeat their keys in the same order: guess each key as the
         // one that followed the previous key last time, or the first key of the last object opened
         // at this depth.
         std::uint32_t previous = kNoKey;
         for (;;) {
-            if (*p_ != '"') return false;
-            ++p_;
+            if (*p != '"') return nullptr;
             const std::uint32_t guess = previous == kNoKey ? firstKeys_[depth_] : keys_[previous].next;
-            const std::uint32_t key = parseKey(guess);
-            if (key == kNoKey) return false;
+            std::uint32_t key = kNoKey;
+            p = parseKey(p + 1, guess, key);
+            if (p == nullptr) return nullptr;
             if (previous == kNoKey)
                 firstKeys_[depth_] = key;
             else
                 keys_[previous].next = key;
             previous = key;
-            if (!skipWhitespace() || *p_ != ':') return false;
-            ++p_;
-            skipWhitespace();
+            p = skipWhitespace(p);
+            if (p == end_ || *p != ':') return nullptr;
             // A repeated key parses into the member it already has, without clearing it.
-            if (!parseValue(memberFor(node, keys_[key]).value)) return false;
-            if (!skipWhitespace()) return false;
-            if (*p_ == ',') {
-                ++p_;
-                if (!skipWhitespace() || *p_ == '}') return false;
-            } else if (*p_ == '}') {
-                ++p_;
+            p = parseValue(skipWhitespace(p + 1), memberFor(node, keys_[key]).value);
+            if (p == nullptr) return nullptr;
+            p = skipWhitespace(p);
+            if (p == end_) return nullptr;
+            if (*p == ',') {
+                p = skipWhitespace(p + 1);
+                if (p == end_ || *p == '}') return nullptr;
+            } else if (*p == '}') {
                 JsonObject& object = *node.object_;
                 if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
                 --depth_;
-                return true;
+                return p + 1;
             }
             // Anything else starts the next member, comma or not.
         }
@@ -374,73 +367,75 @@ private:
         std::uint32_t used = 0;
     };
 
-    // After the opening quote of a key: its index in keys_, kNoKey when it does not parse.
-    std::uint32_t parseKey(std::uint32_t guess) {
+    // After the opening quote of a key; sets `key` to its index in keys_.
+    const Unit* parseKey(const Unit* p, std::uint32_t guess, std::uint32_t& key) {
         if constexpr (kUtf8) {
             // Plain ASCII keys, the usual case, are matched by their bytes without decoding.
-            const Unit* const start = p_;
-            const Unit* const stop = findSpecial(start);
+            const Unit* const stop = findSpecial(p);
             if (stop != end_ && *stop == '"') {
-                const auto size = static_cast<std::uint32_t>(stop - start);
+                const auto size = static_cast<std::uint32_t>(stop - p);
                 if (guess != kNoKey) {
                     KeyEntry& entry = keys_[guess];
-                    if (entry.raw != nullptr && entry.size == size && sameBytes(entry.raw, start, size)) {
-                        entry.raw = start; // the nearer copy is likelier in cache next time
-                        p_ = stop + 1;
-                        return guess;
+                    if (entry.raw != nullptr && entry.size == size && sameBytes(entry.raw, p, size)) {
+                        entry.raw = p; // the nearer copy is likelier in cache next time
+                        key = guess;
+                        return stop + 1;
                     }
                 }
-                const std::uint32_t hash = hashBytes(start, size);
+                const std::uint32_t hash = hashBytes(p, size);
                 const auto mask = static_cast<std::uint32_t>(rawKeys_.slots.size() - 1);
                 std::uint32_t slot = hash & mask;
                 for (; rawKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
                     const std::uint32_t k = rawKeys_.slots[slot] - 1;
                     KeyEntry& entry = keys_[k];
-                    if (entry.rawHash == hash && entry.size == size && sameBytes(entry.raw, start, size)) {
-                        entry.raw = start;
-                        p_ = stop + 1;
-                        return k;
+                    if (entry.rawHash == hash && entry.size == size && sameBytes(entry.raw, p, size)) {
+                        entry.raw = p;
+                        key = k;
+                        return stop + 1;
                     }
                 }
                 const char16_t* text = nullptr;
                 std::uint32_t textSize = 0;
-                if (!parseString(text, textSize)) return kNoKey;
-                const std::uint32_t k = intern(text, textSize);
+                const Unit* const after = parseString(p, text, textSize);
+                if (after == nullptr) return nullptr;
+                key = intern(text, textSize);
                 // An escaped spelling may have made the entry; this is its first plain one.
-                keys_[k].raw = start;
-                keys_[k].rawHash = hash;
-                addToTable(rawKeys_, slot, k + 1, [this](std::uint32_t i) { return keys_[i].rawHash; });
-                return k;
+                keys_[key].raw = p;
+                keys_[key].rawHash = hash;
+                addToTable(rawKeys_, slot, key + 1, [this](std::uint32_t i) { return keys_[i].rawHash; });
+                return after;
             }
         } else {
             // A key without escapes is its own decoding: look it up where it stands.
-            const Unit* stop = p_;
+            const Unit* stop = p;
             while (stop != end_ && *stop != '"' && *stop != '\\')
                 ++stop;
             if (stop != end_ && *stop == '"') {
-                const auto size = static_cast<std::uint32_t>(stop - p_);
+                const auto size = static_cast<std::uint32_t>(stop - p);
                 if (guess != kNoKey && keys_[guess].size == size &&
-                    std::memcmp(keys_[guess].text, p_, size * sizeof(char16_t)) == 0) {
-                    p_ = stop + 1;
-                    return guess;
+                    std::memcmp(keys_[guess].text, p, size * sizeof(char16_t)) == 0) {
+                    key = guess;
+                    return stop + 1;
                 }
-                const std::uint32_t hash = hashKey(p_, size);
+                const std::uint32_t hash = hashKey(p, size);
                 const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
                 for (std::uint32_t slot = hash & mask; decodedKeys_.slots[slot] != 0;
                      slot = (slot + 1) & mask) {
                     const std::uint32_t k = decodedKeys_.slots[slot] - 1;
                     if (keys_[k].hash == hash && keys_[k].size == size &&
-                        std::memcmp(keys_[k].text, p_, size * sizeof(char16_t)) == 0) {
-                        p_ = stop + 1;
-                        return k;
+                        std::memcmp(keys_[k].text, p, size * sizeof(char16_t)) == 0) {
+                        key = k;
+                        return stop + 1;
                     }
                 }
             }
         }
         const char16_t* text = nullptr;
         std::uint32_t textSize = 0;
-        if (!parseString(text, textSize)) return kNoKey;
-        return intern(text, textSize);
+        p = parseString(p, text, textSize);
+        if (p == nullptr) return nullptr;
+        key = intern(text, textSize);
+        return p;
     }
 
     // The index in keys_ of the decoded key.
@@ -622,38 +617,39 @@ private:
         object.slots[slot] = member;
     }
 
-    bool parseArray(JsonValue& node) {
-        if (++depth_ > kMaxDepth) return false;
+    const Unit* parseArray(const Unit* p, JsonValue& node) {
+        if (++depth_ > kMaxDepth) return nullptr;
         node.setKind(JsonKind::Array);
-        if (!skipWhitespace()) return false;
-        if (*p_ == ']') {
-            ++p_;
+        p = skipWhitespace(p);
+        if (p == end_) return nullptr;
+        if (*p == ']') {
             node.elements_ = nullptr;
             node.integer_ = 0;
             --depth_;
-            return true;
+            return p + 1;
         }
         // Elements wait on a shared stack until the array closes, then move to the arena in one piece.
         const std::size_t base = stack_.size();
         std::size_t index = 0;
         for (;;) {
             JsonValue element;
-            if (!parseValue(element)) return false;
+            p = parseValue(p, element);
+            if (p == nullptr) return nullptr;
             if (stack_.size() == base + index)
                 stack_.push_back(element);
             else
                 stack_[base + index] = element; // a value without a comma before it replaces the last one
-            if (!skipWhitespace()) return false;
-            if (*p_ == ',') {
-                ++p_;
+            p = skipWhitespace(p);
+            if (p == end_) return nullptr;
+            if (*p == ',') {
                 ++index;
-                skipWhitespace();
-            } else if (*p_ == ']') {
-                ++p_;
+                p = skipWhitespace(p + 1);
+            } else if (*p == ']') {
+                ++p;
                 break;
-            } else if (*p_ == '}') {
+            } else if (*p == '}') {
                 // An empty value would be read here again and again without consuming anything.
-                return false;
+                return nullptr;
             }
         }
         const std::size_t count = index + 1;
@@ -665,28 +661,18 @@ private:
         node.elements_ = elements;
         node.integer_ = static_cast<std::int32_t>(count);
         --depth_;
-        return true;
+        return p;
     }
 
-    bool parseScalar(JsonValue& node) {
-        const auto folded = static_cast<char32_t>(*p_ | 0x20);
+    const Unit* parseScalar(const Unit* p, JsonValue& node) {
+        const auto folded = static_cast<char32_t>(*p | 0x20);
         if (folded == 'n' || folded == 'f' || folded == 't') {
-            const auto left = static_cast<std::size_t>(end_ - p_);
-            if (left >= 4 && matchesLiteral(p_, "null")) {
-                setLiteral(node, JsonKind::Null, 0, 4);
-                return true;
-            }
-            if (left >= 5 && matchesLiteral(p_, "false")) {
-                setLiteral(node, JsonKind::False, 0, 5);
-                return true;
-            }
-            if (left >= 4 && matchesLiteral(p_, "true")) {
-                setLiteral(node, JsonKind::True, 1, 4);
-                return true;
-            }
+            const auto left = static_cast<std::size_t>(end_ - p);
+            if (left >= 4 && matchesLiteral(p, "null")) return setLiteral(node, JsonKind::Null, 0, p + 4);
+            if (left >= 5 && matchesLiteral(p, "false")) return setLiteral(node, JsonKind::False, 0, p + 5);
+            if (left >= 4 && matchesLiteral(p, "true")) return setLiteral(node, JsonKind::True, 1, p + 4);
         }
-        const Unit* const start = p_;
-        const Unit* p = p_;
+        const Unit* const start = p;
         const bool negative = *p == '-';
         if (negative) ++p;
         // Leading digits are summed on the way; most tokens are plain integers.
@@ -705,7 +691,7 @@ private:
         bool fraction = false;
         bool exponent = false;
         for (;; ++p) {
-            if (p == end_) return false;
+            if (p == end_) return nullptr;
             const Unit c = *p;
             if (c >= '0' && c <= '9') continue;
             if (c == '.') {
@@ -716,25 +702,25 @@ private:
             } else if (isWhitespace(c) || c == ',' || c == ']' || c == '}') {
                 break;
             } else {
-                return false;
+                return nullptr;
             }
         }
-        p_ = p;
-        if ((fraction || exponent) && static_cast<std::size_t>(p_ - start) >= kMaxTextUnits) return false;
-        if (fraction || exponent)
-            setReal(node, start, static_cast<std::size_t>(p_ - start));
-        else if (digitCount <= 18)
-            setInteger(node, negative ? 0 - magnitude : magnitude);
-        else
-            setInteger(node, saturatedInteger(negative, digits, p_));
-        return true;
+        const auto size = static_cast<std::size_t>(p - start);
+        if (fraction || exponent) {
+            if (size >= kMaxTextUnits) return nullptr;
+            setReal(node, start, size);
+        } else {
+            setInteger(node, digitCount <= 18 ? (negative ? 0 - magnitude : magnitude)
+                                              : saturatedInteger(negative, digits, p));
+        }
+        return p;
     }
 
-    void setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, std::size_t length) {
+    static const Unit* setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, const Unit* after) {
         node.setKind(kind);
         node.integer_ = value;
         node.real_ = value;
-        p_ += length;
+        return after;
     }
 
     // UTF-8 only: adds the leading digits among the eight bytes at p to `magnitude`, returns how many.
@@ -805,75 +791,74 @@ private:
     }
 
     // After the opening quote. Decodes up to and over the closing quote into a new arena text.
-    bool parseString(const char16_t*& text, std::uint32_t& size) {
+    const Unit* parseString(const Unit* p, const char16_t*& text, std::uint32_t& size) {
         char16_t* capacityEnd = nullptr;
         char16_t* start = arena_.openText(capacityEnd, 32);
         char16_t* write = start;
         for (;;) {
-            copyPlainRun(start, write, capacityEnd);
-            if (p_ == end_) return false;
+            copyPlainRun(p, start, write, capacityEnd);
+            if (p == end_) return nullptr;
             if (capacityEnd - write < 2) arena_.growText(start, write, capacityEnd, 2);
-            const Unit c = *p_;
+            const Unit c = *p;
             if (c == '"') {
-                ++p_;
+                ++p;
                 break;
             }
             if (c != '\\') {
-                appendOrdinary(write);
+                appendOrdinary(p, write);
                 continue;
             }
-            ++p_;
-            if (p_ == end_) return false;
-            switch (*p_) {
+            if (++p == end_) return nullptr;
+            switch (*p) {
             case '"':
             case '\\':
             case '/':
-                *write++ = static_cast<char16_t>(*p_++);
+                *write++ = static_cast<char16_t>(*p++);
                 break;
             case 'n':
                 *write++ = u'\n';
-                ++p_;
+                ++p;
                 break;
             case 'r':
                 *write++ = u'\r';
-                ++p_;
+                ++p;
                 break;
             case 't':
                 *write++ = u'\t';
-                ++p_;
+                ++p;
                 break;
             case 'b':
                 *write++ = u'\b';
-                ++p_;
+                ++p;
                 break;
             case 'f':
                 *write++ = u'\f';
-                ++p_;
+                ++p;
                 break;
             case 'u':
-                if (!decodeUnicodeEscape(write)) return false;
+                if (!decodeUnicodeEscape(p, write)) return nullptr;
                 break;
             default:
                 // The backslash is dropped; the character is read as an ordinary one next round.
                 break;
             }
         }
-        if (static_cast<std::size_t>(write - start) >= kMaxTextUnits) return false;
+        if (static_cast<std::size_t>(write - start) >= kMaxTextUnits) return nullptr;
         arena_.closeText(write);
         text = start;
         size = static_cast<std::uint32_t>(write - start);
-        return true;
+        return p;
     }
 
     // One character that is neither a quote nor a backslash; room for two units is there.
-    void appendOrdinary(char16_t*& write) {
+    void appendOrdinary(const Unit*& p, char16_t*& write) const {
         if constexpr (kUtf8) {
-            if (*p_ < 0x80) {
-                *write++ = *p_++;
+            if (*p < 0x80) {
+                *write++ = *p++;
                 return;
             }
             char32_t cp = 0;
-            p_ += decodeUtf8At(utf8View(), static_cast<std::size_t>(p_ - begin_), cp);
+            p += decodeUtf8At(utf8View(), static_cast<std::size_t>(p - begin_), cp);
             if (cp >= 0x10000) {
                 *write++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
                 *write++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
@@ -881,13 +866,13 @@ private:
                 *write++ = static_cast<char16_t>(cp);
             }
         } else {
-            *write++ = *p_++;
+            *write++ = *p++;
         }
     }
 
     // At the 'u'. More than four units must follow it; four are read as hex up to the first
     // non-hex unit and all four are consumed. Room for two units is there.
-    bool decodeUnicodeEscape(char16_t*& write) {
+    bool decodeUnicodeEscape(const Unit*& at, char16_t*& write) const {
         unsigned value = 0;
         bool reading = true;
         auto take = [&](char32_t unit) {
@@ -898,7 +883,7 @@ private:
         if constexpr (kUtf8) {
             // Count in UTF-16 units: a four-byte character is two, and the fourth unit may be the
             // first half of a pair, whose second half is then the next character of the string.
-            const unsigned char* p = p_ + 1;
+            const Unit* p = at + 1;
             int units = 0;
             char16_t pendingLow = 0;
             while (units < 4) {
@@ -919,14 +904,14 @@ private:
                 }
             }
             if (pendingLow == 0 && p == end_) return false;
-            p_ = p;
+            at = p;
             if (value != 0) *write++ = static_cast<char16_t>(value);
             if (pendingLow != 0) *write++ = pendingLow;
         } else {
-            if (end_ - p_ - 1 <= 4) return false;
+            if (end_ - at - 1 <= 4) return false;
             for (int k = 1; k <= 4; ++k)
-                take(p_[k]);
-            p_ += 5;
+                take(at[k]);
+            at += 5;
             if (value != 0) *write++ = static_cast<char16_t>(value);
         }
         return true;
@@ -935,8 +920,8 @@ private:
     // Copies the run of units that need no decoding: anything but quote and backslash, and for
     // UTF-8 only ASCII. Whole blocks are widened at once; units written past the run lie in room
     // that is reserved but not yet used.
-    void copyPlainRun(char16_t*& start, char16_t*& write, char16_t*& capacityEnd) {
-        const Unit* p = p_;
+    void copyPlainRun(const Unit*& at, char16_t*& start, char16_t*& write, char16_t*& capacityEnd) {
+        const Unit* p = at;
         char16_t* w = write;
         if constexpr (kUtf8) {
 #ifdef TAPELOFT_JSON_SSE2
@@ -957,7 +942,7 @@ private:
                 w += plain;
                 p += plain;
                 if (mask != 0) {
-                    p_ = p;
+                    at = p;
                     write = w;
                     return;
                 }
@@ -983,7 +968,7 @@ private:
                     w += plain;
                     p += plain;
                     if (plain < 8) {
-                        p_ = p;
+                        at = p;
                         write = w;
                         return;
                     }
@@ -996,7 +981,7 @@ private:
             if (capacityEnd == w) arena_.growText(start, w, capacityEnd, 1);
             *w++ = *p++;
         }
-        p_ = p;
+        at = p;
         write = w;
     }
 
@@ -1011,7 +996,6 @@ private:
     }
 
     const Unit* const begin_;
-    const Unit* p_;
     const Unit* const end_;
     JsonArena& arena_;
     std::vector<JsonValue> stack_;
