@@ -668,7 +668,7 @@ private:
 
     const Unit* parseScalar(const Unit* p, JsonValue& node) {
         const auto folded = static_cast<char32_t>(*p | 0x20);
-        if (folded == 'n' || folded == 'f' || folded == 't') {
+        if (folded >= 'f' && (folded == 'n' || folded == 'f' || folded == 't')) {
             const auto left = static_cast<std::size_t>(end_ - p);
             if (left >= 4 && matchesLiteral(p, "null")) return setLiteral(node, JsonKind::Null, 0, p + 4);
             if (left >= 5 && matchesLiteral(p, "false")) return setLiteral(node, JsonKind::False, 0, p + 5);
@@ -689,7 +689,11 @@ private:
         }
         while (p != end_ && *p >= '0' && *p <= '9')
             magnitude = magnitude * 10 + static_cast<unsigned>(*p++ - '0');
-        const auto digitCount = static_cast<std::size_t>(p - digits);
+        // Most tokens end right after their digits.
+        if (p != end_ && (*p == ',' || *p == '}' || *p == ']' || isWhitespace(*p))) {
+            setInteger(node, integerBits(negative, magnitude, digits, p));
+            return p;
+        }
         bool fraction = false;
         bool exponent = false;
         for (;; ++p) {
@@ -707,15 +711,22 @@ private:
                 return nullptr;
             }
         }
-        const auto size = static_cast<std::size_t>(p - start);
-        if (fraction || exponent) {
-            if (size >= kMaxTextUnits) return nullptr;
-            setReal(node, start, size);
-        } else {
-            setInteger(node, digitCount <= 18 ? (negative ? 0 - magnitude : magnitude)
-                                              : saturatedInteger(negative, digits, p));
+        if (!fraction && !exponent) {
+            setInteger(node, integerBits(negative, magnitude, digits, p));
+            return p;
         }
+        const auto size = static_cast<std::size_t>(p - start);
+        if (size >= kMaxTextUnits) return nullptr;
+        setReal(node, start, size);
         return p;
+    }
+
+    // The 64-bit value of an integer token from its digits and their sum taken on the way, which
+    // is exact up to 18 digits.
+    static std::uint64_t integerBits(bool negative, std::uint64_t magnitude, const Unit* digits,
+                                     const Unit* end) {
+        if (end - digits > 18) return saturatedInteger(negative, digits, end);
+        return negative ? 0 - magnitude : magnitude;
     }
 
     static const Unit* setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, const Unit* after) {
