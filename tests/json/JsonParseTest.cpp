@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"PlusSign", "[+1]"}, FailCase{"MinusInside", "[1-2]"}, FailCase{"DoubleMinus", "[--1]"},
         FailCase{"TwoExponentSigns", "[1e+-2]"}, FailCase{"HexNumber", "[0x10]"},
         FailCase{"LetterTail", "[1a]"}, FailCase{"Word", "[hello]"},
-        // A brace where an array value or separator belongs.
+        // A brace where an array value or separator belongs: an empty value followed by the
+        // brace, read again and again, would otherwise never end.
         FailCase{"BraceInArray", "[}"}, FailCase{"BraceAfterElement", "[1}"},
         FailCase{"BraceAfterSpace", "{\"a\":[1 }}"},
         // NUL is an ordinary character only inside strings.
