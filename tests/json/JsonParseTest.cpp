@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"PlusSign", "[+1]"}, FailCase{"MinusInside", "[1-2]"}, FailCase{"DoubleMinus", "[--1]"},
         FailCase{"TwoExponentSigns", "[1e+-2]"}, FailCase{"HexNumber", "[0x10]"},
         FailCase{"LetterTail", "[1a]"}, FailCase{"Word", "[hello]"},
-        // A brace where an array value or separator belongs.
+        // A brace where an array value or separator belongs: an empty value followed by the
+        // brace, read again and again, would otherwise never end.
         FailCase{"BraceInArray", "[}"}, FailCase{"BraceAfterElement", "[1}"},
         FailCase{"BraceAfterSpace", "{\"a\":[1 }}"},
         // NUL is an ordinary character only inside strings.
@@ -74,21 +75,6 @@ TEST(JsonParse, WhitespaceIsSpaceTabLineFeedAndCarriageReturn) {
     EXPECT_FALSE(parseBoth("[1\v]"));
 }
 
-TEST(JsonParse, NestedDocument) {
-    const auto doc =
-        parseBoth(R"([{"common":{"winnerTeam":2},"personal":{"123":{"xp":850}}},{"7":{"team":2}},[]])");
-    ASSERT_TRUE(doc);
-    const JsonValue& root = doc->root();
-    EXPECT_EQ(root.kind(), JsonKind::Array);
-    EXPECT_EQ(root.count(), 3);
-    EXPECT_EQ(root.integerValue(), 3);
-    EXPECT_EQ(root.element(0).member(u"common").member(u"winnerTeam").integerValue(), 2);
-    EXPECT_EQ(root.element(0).member(u"personal").member(u"123").member(u"xp").integerValue(), 850);
-    EXPECT_EQ(root.element(1).member(u"7").member(u"team").integerValue(), 2);
-    EXPECT_EQ(root.element(2).kind(), JsonKind::Array);
-    EXPECT_EQ(root.element(2).count(), 0);
-}
-
 TEST(JsonParse, MembersNeedNoCommaBetweenThem) {
     const auto doc = parseBoth(R"({"a":1 "b":2 "c":true"d":"x""e":{}})");
     ASSERT_TRUE(doc);
@@ -108,19 +94,14 @@ TEST(JsonParse, EmptyValuesAreIntegerZero) {
         EXPECT_EQ(object->root().member(key).integerValue(), 0);
         EXPECT_TRUE(object->root().member(key).text().empty());
     }
-    const auto array = parseBoth("[,]");
-    ASSERT_TRUE(array);
-    EXPECT_EQ(array->root().count(), 2);
-    EXPECT_EQ(array->root().element(1).kind(), JsonKind::Integer);
-}
-
-TEST(JsonParse, TrailingCommaInArrayAddsIntegerZero) {
-    const auto doc = parseBoth("[1,]");
-    ASSERT_TRUE(doc);
-    ASSERT_EQ(doc->root().count(), 2);
-    EXPECT_EQ(doc->root().element(0).integerValue(), 1);
-    EXPECT_EQ(doc->root().element(1).kind(), JsonKind::Integer);
-    EXPECT_EQ(doc->root().element(1).integerValue(), 0);
+    // No check for ']' follows a comma: the trailing empty value is an element too.
+    for (const char* text : {"[,]", "[1,]", "[1, ]"}) {
+        const auto array = parseBoth(text);
+        ASSERT_TRUE(array) << text;
+        EXPECT_EQ(array->root().count(), 2) << text;
+        EXPECT_EQ(array->root().element(1).kind(), JsonKind::Integer) << text;
+        EXPECT_EQ(array->root().element(1).integerValue(), 0) << text;
+    }
 }
 
 TEST(JsonParse, ValueWithoutCommaReplacesTheElementBefore) {
@@ -152,20 +133,6 @@ TEST(JsonParse, ValueWithoutCommaReplacesTheElementBefore) {
     EXPECT_EQ(replaced->root().element(0).text(), u"x");
 }
 
-TEST(JsonParse, EmptyContainers) {
-    const auto doc = parseBoth(R"({"a":[],"b":[ ],"c":{},"d":{ }})");
-    ASSERT_TRUE(doc);
-    for (const char16_t* key : {u"a", u"b"}) {
-        EXPECT_EQ(doc->root().member(key).kind(), JsonKind::Array);
-        EXPECT_EQ(doc->root().member(key).count(), 0);
-        EXPECT_EQ(doc->root().member(key).integerValue(), 0);
-    }
-    for (const char16_t* key : {u"c", u"d"}) {
-        EXPECT_EQ(doc->root().member(key).kind(), JsonKind::Object);
-        EXPECT_EQ(doc->root().member(key).memberCount(), 0);
-    }
-}
-
 TEST(JsonParse, LiteralsInAnyLetterCase) {
     const auto doc = parseBoth("[NULL,True,FALSE,nUlL,tRUE,faLSE,null,true,false]");
     ASSERT_TRUE(doc);
@@ -181,20 +148,6 @@ TEST(JsonParse, LiteralsInAnyLetterCase) {
         EXPECT_EQ(v.realValue(), one) << i;
         EXPECT_TRUE(v.text().empty());
     }
-}
-
-TEST(JsonParse, LiteralFollowedByMemberWithoutComma) {
-    const auto doc = parseBoth(R"({"a":true"b":null "c":1})");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->root().memberCount(), 3);
-    EXPECT_EQ(doc->root().member(u"b").kind(), JsonKind::Null);
-}
-
-TEST(JsonParse, ParserDoesNotChangeTheCallersText) {
-    std::u16string text = u"[1E5, \"\\u0041\"]";
-    const std::u16string copy = text;
-    ASSERT_TRUE(parseJson(text));
-    EXPECT_EQ(text, copy);
 }
 
 } // namespace
