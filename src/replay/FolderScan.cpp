@@ -6,7 +6,13 @@
 #include "shell/Platform.h"
 #include "json/TextCodec.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
 #include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -116,20 +122,147 @@ void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter
     });
 }
 
+namespace {
+
+// Records run at most this far ahead of the rows already appended, so that memory stays bounded.
+constexpr std::size_t kReadAhead = 256;
+
+// Extracts the battle records of the given files on background threads. The caller takes them one by
+// one in file order; a worker's exception comes out of take() on the calling thread, at that file.
+class RecordPipeline final {
+public:
+    RecordPipeline(const std::vector<std::u16string>& paths, const Language& language, int workers)
+        : paths_(paths), language_(language), slots_(std::min(kReadAhead, paths.size())) {
+        const int wanted =
+            static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(workers), paths.size()));
+        threads_.reserve(static_cast<std::size_t>(wanted));
+        for (int i = 0; i < wanted; ++i) {
+            try {
+                threads_.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break; // fewer threads, or none: take() then extracts on the calling thread
+            }
+        }
+    }
+    RecordPipeline(const RecordPipeline&) = delete;
+    RecordPipeline& operator=(const RecordPipeline&) = delete;
+
+    ~RecordPipeline() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        spaceFreed_.notify_all();
+        for (auto& thread : threads_)
+            thread.join();
+    }
+
+    // The record of file `index`; indices must come in order 0, 1, 2, ...
+    BattleRecord take(std::size_t index) {
+        if (threads_.empty()) return extractBattleRecord(paths_[index], language_);
+        Slot& slot = slots_[index % slots_.size()];
+        std::unique_lock lock(mutex_);
+        waiting_ = index;
+        recordReady_.wait(lock, [&] { return slot.ready; });
+        BattleRecord record = std::move(slot.record);
+        const std::exception_ptr error = std::move(slot.error);
+        slot.ready = false;
+        taken_ = index + 1;
+        lock.unlock();
+        spaceFreed_.notify_one();
+        if (error) std::rethrow_exception(error);
+        return record;
+    }
+
+private:
+    struct Slot {
+        BattleRecord record;
+        std::exception_ptr error;
+        bool ready = false;
+    };
+
+    void work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            spaceFreed_.wait(
+                lock, [&] { return stopping_ || next_ == paths_.size() || next_ < taken_ + slots_.size(); });
+            if (stopping_ || next_ == paths_.size()) return;
+            const std::size_t index = next_++;
+            lock.unlock();
+            Slot done;
+            try {
+                done.record = extractBattleRecord(paths_[index], language_);
+            } catch (...) {
+                done.error = std::current_exception();
+            }
+            lock.lock();
+            Slot& slot = slots_[index % slots_.size()];
+            slot.record = std::move(done.record);
+            slot.error = std::move(done.error);
+            slot.ready = true;
+            if (index == waiting_) recordReady_.notify_one();
+        }
+    }
+
+    const std::vector<std::u16string>& paths_;
+    const Language& language_;
+    std::vector<Slot> slots_; // record i lives in slot i % size until taken
+    std::mutex mutex_;
+    std::condition_variable recordReady_;
+    std::condition_variable spaceFreed_;
+    std::size_t next_ = 0;    // the next file a worker picks up
+    std::size_t taken_ = 0;   // records before this one have been taken
+    std::size_t waiting_ = 0; // the record the caller waits for
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+int workerCount(int requested) {
+    if (requested > 0) return requested;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+}
+
+} // namespace
+
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
-                      std::u16string_view extensionFilter, const Language& language, Platform& platform) {
+                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
+                      int workers) {
+    workers = workerCount(workers);
     platform.progressBegin(language.message(82), language.message(83) + std::u16string(folder));
-    platform.progressSetRange(countFolderFiles(folder));
-    list.beginBulkUpdate();
-    std::int32_t counter = 0;
-    walkReplayFolder(folder, nameFilter, extensionFilter, [&](const std::u16string& path) {
-        platform.progressSetFile(path);
-        platform.progressSetPosition(counter);
-        addBattleRecord(path, list, language, platform);
-        platform.processOnePendingEvent();
-        ++counter;
-    });
-    list.endBulkUpdate();
+    if (workers == 1) {
+        platform.progressSetRange(countFolderFiles(folder));
+        list.beginBulkUpdate();
+        std::int32_t counter = 0;
+        walkReplayFolder(folder, nameFilter, extensionFilter, [&](const std::u16string& path) {
+            platform.progressSetFile(path);
+            platform.progressSetPosition(counter);
+            addBattleRecord(path, list, language, platform);
+            platform.processOnePendingEvent();
+            ++counter;
+        });
+        list.endBulkUpdate();
+    } else {
+        // One walk gives both the count and the files, in the order the plain walk meets them. The
+        // workers only read and extract; the platform and the list are used on this thread alone,
+        // with the same calls in the same order as the plain walk makes them.
+        std::int32_t count = 0;
+        std::vector<std::u16string> paths;
+        walkTree(folder, [&](const std::u16string& parent, const std::u16string& name) {
+            ++count;
+            if (acceptsName(name, nameFilter, extensionFilter)) paths.push_back(parent + name);
+        });
+        platform.progressSetRange(count);
+        list.beginBulkUpdate();
+        RecordPipeline pipeline(paths, language, workers);
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            platform.progressSetFile(paths[i]);
+            platform.progressSetPosition(static_cast<std::int32_t>(i));
+            applyBattleRecord(pipeline.take(i), paths[i], list, platform);
+            platform.processOnePendingEvent();
+        }
+        list.endBulkUpdate();
+    }
     platform.progressEnd();
     list.sortList(1, SortDirection::Descending);
 }
