@@ -1,5 +1,6 @@
 #include "shell/MainCommands.h"
 
+#include "export/ListExport.h"
 #include "replay/FolderScan.h"
 #include "shell/AppState.h"
 #include "shell/ColumnOrderFile.h"
@@ -175,10 +176,11 @@ FolderChoice MainCommands::chooseFolder(ReplayListKind kind) {
     return FolderChoice::Accepted;
 }
 
-std::optional<ListExportResult> MainCommands::exportList(ReplayListKind kind) {
+ExportOutcome MainCommands::exportList(ReplayListKind kind) {
     const std::optional<std::u16string> name = platform_.chooseSaveFile(state_.message(77), kExportFilter);
-    if (!name || name->empty()) return std::nullopt;
-    return exportListToXls(*name, list(kind), state_.language, platform_);
+    if (!name || name->empty()) return ExportOutcome::Cancelled;
+    return exportListToXls(*name, list(kind), state_.language, platform_).written ? ExportOutcome::Written
+                                                                                  : ExportOutcome::Failed;
 }
 
 int MainCommands::deleteSelected(ReplayListKind kind) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "export/ListExport.h"
 #include "shell/ReplayList.h"
 #include "shell/Settings.h"
 
@@ -40,6 +39,12 @@ struct MoveOutcome final {
     int notCopied = 0;               // rows whose copy failed or was refused (message 79 each)
     int sourcesKept = 0;             // copied, but the source could not be deleted (message 115 each)
     bool destinationMissing = false; // the destination folder is not configured (message 80)
+};
+
+enum class ExportOutcome {
+    Cancelled, // the save dialog was cancelled
+    Written,
+    Failed, // the user was told why
 };
 
 struct ExitSaving final {
@@ -93,8 +98,8 @@ public:
     // 114, 113) keeps the previous one in memory and on disk. An accepted folder is stored in
     // Settings.ini (a failure to store is shown: message 116), shown, and scanned.
     FolderChoice chooseFolder(ReplayListKind kind);
-    // The save dialog and the export of the list; nullopt when the dialog was cancelled.
-    std::optional<ListExportResult> exportList(ReplayListKind kind);
+    // The save dialog (message 77, the .xls filter), then the export of the list to the chosen file.
+    ExportOutcome exportList(ReplayListKind kind);
     // Deletes the files of the selected rows and removes their rows. A file that cannot be deleted keeps
     // its row and is reported (message 78 / 115 + path). Returns the number of rows removed.
     int deleteSelected(ReplayListKind kind);

@@ -268,21 +268,23 @@ TEST(MainCommandRescan, ScansReplaysFirstSkipsUnconfiguredFoldersAndUpdatesTheSt
 
 TEST(MainCommandExport, AsksForANameAndWritesTheChosenList) {
     Session s;
-    EXPECT_FALSE(s.commands->exportList(ReplayListKind::Replays)); // cancelled
+    EXPECT_EQ(s.commands->exportList(ReplayListKind::Replays), ExportOutcome::Cancelled);
     ASSERT_EQ(s.platform.saveDialogs.size(), 1u);
     EXPECT_EQ(s.platform.saveDialogs[0].title, s.msg(77));
     EXPECT_EQ(s.platform.saveDialogs[0].text, u"Excel file(*.xls) | *.xls");
 
     const fs::path target = s.dir.path() / "out.xls";
     s.platform.saveAnswers.push_back(textFromPath(target));
-    const auto result = s.commands->exportList(ReplayListKind::Favourites);
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->written);
+    EXPECT_EQ(s.commands->exportList(ReplayListKind::Favourites), ExportOutcome::Written);
     EXPECT_TRUE(fs::exists(target));
     // The workbook holds the favourites: their paths are in it.
     const std::string bytes = readBytes(target);
     for (const auto& path : Session::paths(s.favourites))
         EXPECT_NE(bytes.find(path.filename().string()), std::string::npos);
+    // A file that cannot be written is reported.
+    s.platform.saveAnswers.push_back(textFromPath(s.dir.path() / "no-folder" / "out.xls"));
+    EXPECT_EQ(s.commands->exportList(ReplayListKind::Replays), ExportOutcome::Failed);
+    EXPECT_EQ(s.platform.messages.size(), 1u);
 }
 
 // --- Delete ----------------------------------------------------------------------------------------------
