@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
@@ -169,6 +170,17 @@ private slots:
         QVERIFY(mapBox && mapBox->isVisible() && resultBox->isVisible());
         QCOMPARE(mapBox->x(), header->sectionViewportPosition(mapColumn));
         QCOMPARE(mapBox->width(), header->sectionSize(mapColumn));
+        // The boxes follow hidden, resized and dragged columns.
+        list.setColumnWidth(2, 0);
+        QTRY_VERIFY(!header->filterEditor(2)->isVisible());
+        list.setColumnWidth(2, 60);
+        QTRY_VERIFY(header->filterEditor(2)->isVisible());
+        QCOMPARE(header->filterEditor(2)->width(), 60);
+        header->resizeSection(resultColumn, 140);
+        header->moveSection(header->visualIndex(resultColumn), 1);
+        QCOMPARE(resultBox->x(), header->sectionViewportPosition(resultColumn));
+        QCOMPARE(resultBox->width(), 140);
+        QCOMPARE(mapBox->x(), header->sectionViewportPosition(mapColumn));
 
         typeInto(mapBox, qs(toLower(map)));
         QCOMPARE(list.rowCount(), 16); // not before the quiet time
@@ -233,7 +245,12 @@ private slots:
         work.prepare(2, 1);
         Started s;
         samples::writeSampleFolder(work.replays / "later", 2, 55);
+        // The rows of a scan reach the view as one reset, not row by row.
+        QSignalSpy inserted(s.window->tableModel(ReplayListKind::Replays), &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(s.window->tableModel(ReplayListKind::Replays), &QAbstractItemModel::modelReset);
         s.click(kRescanButton);
+        QCOMPARE(inserted.count(), 0);
+        QVERIFY(reset.count() >= 1);
         QCOMPARE(s.window->replayList().rowCount(), 4);
         QCOMPARE(s.window->statusText(0), qs(s.msg(75)) + "4");
 

@@ -10,7 +10,11 @@ FilterHeader::FilterHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent
     quiet_.setSingleShot(true);
     quiet_.setInterval(filterDelayMs);
     connect(&quiet_, &QTimer::timeout, this, &FilterHeader::reportPending);
-    connect(this, &QHeaderView::sectionResized, this, &FilterHeader::positionEditors);
+    connect(this, &QHeaderView::sectionResized, this, [this] {
+        positionEditors();
+        // Hiding and showing a section resize it before its hidden flag changes; look again once it has.
+        QTimer::singleShot(0, this, &FilterHeader::positionEditors);
+    });
     connect(this, &QHeaderView::sectionMoved, this, &FilterHeader::positionEditors);
     connect(this, &QHeaderView::sectionCountChanged, this, &FilterHeader::positionEditors);
 }
@@ -63,7 +67,8 @@ void FilterHeader::positionEditors() {
     const int height = viewport()->height() - top;
     for (int column = 0; column < static_cast<int>(editors_.size()); ++column) {
         QLineEdit* editor = editors_[static_cast<std::size_t>(column)];
-        const bool shown = barVisible_ && column < count() && !isSectionHidden(column) && height > 0;
+        const bool shown = barVisible_ && column < count() && !isSectionHidden(column) &&
+                           sectionSize(column) > 0 && height > 0;
         if (shown) editor->setGeometry(sectionViewportPosition(column), top, sectionSize(column), height);
         editor->setVisible(shown);
     }
