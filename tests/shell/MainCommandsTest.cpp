@@ -246,6 +246,19 @@ TEST(MainCommandFolders, AnAcceptedFolderIsStoredShownAndScanned) {
     EXPECT_EQ(s.platform.folderTitles.back(), s.msg(2));
 }
 
+TEST(MainCommandFolders, AFolderThatCannotBeStoredIsStillUsedAndTheUserIsTold) {
+    Session s;
+    fs::create_directory(s.settings()); // Settings.ini cannot be written
+    const fs::path other = s.dir.path() / "other";
+    samples::writeSampleFolder(other, 1, 44);
+    s.platform.folderAnswers.push_back(withSeparator(other));
+    EXPECT_EQ(s.commands->chooseFolder(ReplayListKind::Replays), FolderChoice::Accepted);
+    ASSERT_EQ(s.platform.messages.size(), 1u);
+    EXPECT_EQ(s.platform.messages[0].text, s.msg(116) + u"Settings.ini");
+    EXPECT_EQ(s.state.replayFolder, withSeparator(other));
+    EXPECT_EQ(s.replays.rowCount(), 1);
+}
+
 // --- Re-scan ---------------------------------------------------------------------------------------------
 
 TEST(MainCommandRescan, ScansReplaysFirstSkipsUnconfiguredFoldersAndUpdatesTheStatus) {
