@@ -18,6 +18,11 @@ public:
     virtual bool askYesNo(std::u16string_view title, std::u16string_view text) = 0;
     // Folder chooser; nullopt when cancelled.
     virtual std::optional<std::u16string> chooseFolder(std::u16string_view title) = 0;
+    // The same, opening at startFolder where the desktop can; by default it opens where chooseFolder does.
+    virtual std::optional<std::u16string> chooseFolderFrom(std::u16string_view title,
+                                                           std::u16string_view /*startFolder*/) {
+        return chooseFolder(title);
+    }
     // Save dialog; nullopt when cancelled. filter is "Description | *.ext".
     virtual std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
                                                          std::u16string_view filter) = 0;

@@ -19,14 +19,23 @@ bool FakePlatform::askYesNo(std::u16string_view title, std::u16string_view text)
     return answer;
 }
 
-std::optional<std::u16string> FakePlatform::chooseFolder(std::u16string_view) {
+std::optional<std::u16string> FakePlatform::chooseFolderFrom(std::u16string_view title,
+                                                             std::u16string_view startFolder) {
+    folderStarts.emplace_back(startFolder);
+    return chooseFolder(title);
+}
+
+std::optional<std::u16string> FakePlatform::chooseFolder(std::u16string_view title) {
+    folderTitles.emplace_back(title);
     if (folderAnswers.empty()) return std::nullopt;
     auto answer = folderAnswers.front();
     folderAnswers.pop_front();
     return answer;
 }
 
-std::optional<std::u16string> FakePlatform::chooseSaveFile(std::u16string_view, std::u16string_view) {
+std::optional<std::u16string> FakePlatform::chooseSaveFile(std::u16string_view title,
+                                                           std::u16string_view filter) {
+    saveDialogs.push_back({std::u16string(title), std::u16string(filter)});
     if (saveAnswers.empty()) return std::nullopt;
     auto answer = saveAnswers.front();
     saveAnswers.pop_front();
@@ -42,11 +51,21 @@ void FakePlatform::progressBegin(std::u16string_view, std::u16string_view captio
     ++progressOpen;
     progressCaptions.emplace_back(caption);
 }
-void FakePlatform::progressSetRange(int maximum) { progressRanges.push_back(maximum); }
-void FakePlatform::progressSetFile(std::u16string_view path) { progressFiles.emplace_back(path); }
-void FakePlatform::progressSetPosition(int position) { progressPositions.push_back(position); }
-void FakePlatform::progressEnd() { --progressOpen; }
-void FakePlatform::processOnePendingEvent() { ++pendingEventsProcessed; }
+void FakePlatform::progressSetRange(int maximum) {
+    progressRanges.push_back(maximum);
+}
+void FakePlatform::progressSetFile(std::u16string_view path) {
+    progressFiles.emplace_back(path);
+}
+void FakePlatform::progressSetPosition(int position) {
+    progressPositions.push_back(position);
+}
+void FakePlatform::progressEnd() {
+    --progressOpen;
+}
+void FakePlatform::processOnePendingEvent() {
+    ++pendingEventsProcessed;
+}
 
 TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
@@ -70,8 +89,8 @@ TempDir::~TempDir() {
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, pec);
     }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ec);
     std::filesystem::remove_all(path_, ec);
 }
 

@@ -20,6 +20,9 @@ public:
     std::vector<Message> messages;
     std::vector<Message> questions;
     std::vector<std::u16string> opened;
+    std::vector<std::u16string> folderTitles; // one per folder chooser shown
+    std::vector<std::u16string> folderStarts; // where chooseFolderFrom was asked to open
+    std::vector<Message> saveDialogs;         // title and filter of every save dialog shown
     std::vector<std::u16string> progressFiles;
     std::vector<int> progressPositions;
     std::vector<int> progressRanges;
@@ -27,14 +30,16 @@ public:
     int progressOpen = 0;
     int pendingEventsProcessed = 0;
 
-    std::deque<bool> yesNoAnswers;                            // empty: answers No
-    std::deque<std::optional<std::u16string>> folderAnswers;  // empty: cancelled
-    std::deque<std::optional<std::u16string>> saveAnswers;    // empty: cancelled
+    std::deque<bool> yesNoAnswers;                           // empty: answers No
+    std::deque<std::optional<std::u16string>> folderAnswers; // empty: cancelled
+    std::deque<std::optional<std::u16string>> saveAnswers;   // empty: cancelled
     bool openSucceeds = true;
 
     void messageBox(std::u16string_view title, std::u16string_view text) override;
     bool askYesNo(std::u16string_view title, std::u16string_view text) override;
     std::optional<std::u16string> chooseFolder(std::u16string_view title) override;
+    std::optional<std::u16string> chooseFolderFrom(std::u16string_view title,
+                                                   std::u16string_view startFolder) override;
     std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
                                                  std::u16string_view filter) override;
     bool openWithAssociatedProgram(std::u16string_view target) override;

@@ -115,7 +115,15 @@ bool QtPlatform::askYesNo(std::u16string_view title, std::u16string_view text) {
 }
 
 std::optional<std::u16string> QtPlatform::chooseFolder(std::u16string_view title) {
-    const QString folder = QFileDialog::getExistingDirectory(parent_, toQString(title));
+    return chooseFolderFrom(title, {});
+}
+
+std::optional<std::u16string> QtPlatform::chooseFolderFrom(std::u16string_view title,
+                                                           std::u16string_view startFolder) {
+    // A placeholder text or a folder that is gone would open the dialog somewhere odd.
+    const QString start = toQString(startFolder);
+    const QString opening = !start.isEmpty() && QFileInfo(start).isDir() ? start : QString();
+    const QString folder = QFileDialog::getExistingDirectory(parent_, toQString(title), opening);
     if (folder.isEmpty()) return std::nullopt;
     QString native = QDir::toNativeSeparators(folder);
     if (!native.endsWith(QDir::separator())) native += QDir::separator();

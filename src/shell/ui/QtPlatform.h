@@ -32,6 +32,9 @@ public:
     bool askYesNo(std::u16string_view title, std::u16string_view text) override;
     // The folder ends with the native separator.
     std::optional<std::u16string> chooseFolder(std::u16string_view title) override;
+    // Opens at startFolder when it exists.
+    std::optional<std::u16string> chooseFolderFrom(std::u16string_view title,
+                                                   std::u16string_view startFolder) override;
     std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
                                                  std::u16string_view filter) override;
     // Opens http and https addresses, file: addresses and existing local files; false for anything else
