@@ -43,6 +43,17 @@ enum class EntryType { File, Folder, Other };
 // folder, so a link loop cannot trap the walk.
 EntryType entryType(const fs::directory_entry& entry) {
     std::error_code ec;
+#ifndef _WIN32
+    // The listing itself tells the type of nearly every entry; asking the file system again would cost a
+    // call per file. (Windows keeps the full status query: a junction must not read as a folder there.)
+    const bool link = entry.is_symlink(ec);
+    if (ec) return EntryType::Other;
+    if (!link) {
+        if (entry.is_directory(ec)) return EntryType::Folder;
+        if (ec) return EntryType::Other;
+        return entry.is_regular_file(ec) && !ec ? EntryType::File : EntryType::Other;
+    }
+#endif
     const fs::file_status status = entry.symlink_status(ec);
     if (ec) return EntryType::Other;
     switch (status.type()) {
