@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -80,6 +81,88 @@ std::uint64_t peakMemoryBytes() {
     return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024; // kilobytes
 #endif
 #endif
+}
+
+double processCpuSeconds() {
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) * 1e-7;
+#else
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+#endif
+}
+
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string first;
+    in >> first;
+    return first;
+}
+
+namespace {
+
+// A path in quotes for the system's command interpreter.
+std::string quoted(const fs::path& path) {
+#ifdef _WIN32
+    return "\"" + path.string() + "\"";
+#else
+    std::string text = "'";
+    for (const char c : path.string())
+        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+#endif
+}
+
+} // namespace
+
+bool prepareStartupFolder(const fs::path& work, const fs::path& replays, const fs::path& languageFile,
+                          std::string& error) {
+    std::error_code ec;
+    fs::create_directories(work / "favourites", ec);
+    fs::remove(work / "ColumnOrder.Dat", ec);
+    if (!fs::copy_file(languageFile, work / "rus.lng", fs::copy_options::overwrite_existing, ec)) {
+        error = "cannot copy " + languageFile.string() + " to " + work.string();
+        return false;
+    }
+    // As the program writes it: UTF-8 with a byte order mark, CR LF line ends.
+    const auto text = [](const fs::path& path) {
+        const std::u8string bytes = fs::absolute(path).u8string();
+        return std::string(bytes.begin(), bytes.end());
+    };
+    std::ofstream settings(work / "Settings.ini", std::ios::binary | std::ios::trunc);
+    settings << "\xEF\xBB\xBF\r\n[filepath]\r\nLang = rus.lng\r\npath_repl = " << text(replays)
+             << "\r\npath_izbr = " << text(work / "favourites") << "\r\n";
+    if (!settings) {
+        error = "cannot write " + (work / "Settings.ini").string();
+        return false;
+    }
+    return true;
+}
+
+std::optional<double> timeStartup(const fs::path& program, const fs::path& work) {
+    std::error_code ec;
+    if (!fs::is_regular_file(program, ec)) return std::nullopt;
+#ifdef _WIN32
+    const std::string command = "cd /d " + quoted(work) +
+                                " && set QT_QPA_PLATFORM=offscreen&& set TAPELOFT_EXIT_AFTER_START=1&& " +
+                                quoted(program) + " >NUL 2>&1";
+#else
+    const std::string command = "cd " + quoted(work) +
+                                " && QT_QPA_PLATFORM=offscreen TAPELOFT_EXIT_AFTER_START=1 exec " +
+                                quoted(program) + " >/dev/null 2>&1";
+#endif
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (status != 0) return std::nullopt;
+    return seconds;
 }
 
 namespace {

@@ -28,6 +28,21 @@ std::uint64_t warmFileCache(const std::filesystem::path& folder);
 // Peak resident memory of the process so far, in bytes; 0 where the system does not tell.
 std::uint64_t peakMemoryBytes();
 
+// CPU time the process has used so far, all threads, in seconds; 0 where the system does not tell.
+double processCpuSeconds();
+
+// The one-minute load average ("1.52"), or empty where the system does not tell.
+std::string loadAverage();
+
+// A working folder for the program (below `work`) whose Settings.ini names `replays` as the replay folder
+// and an empty favourites folder, with the language file beside it. False, with error set, on failure.
+bool prepareStartupFolder(const std::filesystem::path& work, const std::filesystem::path& replays,
+                          const std::filesystem::path& languageFile, std::string& error);
+
+// Runs the program in that folder on the offscreen platform until its main window is shown and sorted,
+// and returns the seconds from start to exit; nullopt when it could not be run or failed.
+std::optional<double> timeStartup(const std::filesystem::path& program, const std::filesystem::path& work);
+
 struct Machine {
     unsigned cores = 0;
     std::string cpu;          // "unknown" where the system does not tell

@@ -39,6 +39,11 @@ struct Options {
     int workers = 0; // 0: sized to the hardware
     int repeats = 3;
     fs::path language = fs::path(TAPELOFT_SOURCE_DIR) / "lang" / "rus.lng";
+#ifdef TAPELOFT_PROGRAM
+    fs::path program = TAPELOFT_PROGRAM;
+#else
+    fs::path program;
+#endif
 };
 
 // Targets of the figures.
@@ -49,18 +54,20 @@ constexpr double kSortMs = 30.0;
 constexpr double kFilterMs = 50.0;
 constexpr double kExportSeconds = 0.3;
 constexpr double kExportSpeedUp = 5.0;
+constexpr double kStartupOverScan = 1.5;
 
 void usage() {
     std::fputs(
         "Usage: tapeloft-bench [--quick] [--prepare] [--scan-only] [--data DIR] [--sizes A,B,C] [--rows N]\n"
-        "                      [--workers N] [--repeats N] [--language FILE]\n"
+        "                      [--workers N] [--repeats N] [--language FILE] [--program FILE]\n"
         "  --quick     tiny sizes, one repeat: proves that every figure can be measured\n"
         "  --prepare   only generate the replay folders\n"
         "  --scan-only only scan the main folder, --repeats times (for a profiler)\n"
         "  --sizes     three folder sizes, the middle one is the main scan (default 1000,10000,50000)\n"
         "  --rows      rows of the sort, filter and export figures (default 20000)\n"
         "  --workers   scan workers, 0 = one per core, 1 = the plain walk (default 0)\n"
-        "  --repeats   runs per figure, the best counts (default 3)\n",
+        "  --repeats   runs per figure, the best counts (default 3)\n"
+        "  --program   the tapeloft program for the start-up figure (default: the one built alongside)\n",
         stderr);
 }
 
@@ -87,6 +94,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.prepareOnly = true;
         } else if (arg == "--data" && hasValue) {
             options.data = argv[++i];
+        } else if (arg == "--program" && hasValue) {
+            options.program = argv[++i];
         } else if (arg == "--language" && hasValue) {
             options.language = argv[++i];
         } else if (arg == "--sizes" && hasValue) {
@@ -247,6 +256,7 @@ int main(int argc, char** argv) {
     if (options.prepareOnly) return 0;
 
     const Machine machine = describeMachine();
+    const std::string loadAtStart = loadAverage();
     const Language language = Language::load(options.language);
     const int repeats = options.repeats;
     const int mainSize = options.sizes[1];
@@ -264,24 +274,25 @@ int main(int argc, char** argv) {
     for (const auto& folder : folders)
         warmed += warmFileCache(folder);
 
-    // Scan of the main folder against the floor.
+    // Scan of the main folder against the floor, their runs taking turns so that both meet the same
+    // conditions on a shared machine.
     const FloorPlan plan = planFloor(mainFolder);
-    FloorTime floor = measureFloor(plan);
-    for (int i = 1; i < repeats; ++i) {
-        const FloorTime again = measureFloor(plan);
-        if (again.total() < floor.total()) floor = again;
-    }
-
+    FloorTime floor;
     std::uint64_t peakAfterScan = 0;
-    double scanSeconds = 0;
+    double scanSeconds = 0, scanCpuSeconds = 0;
     int scanRows = 0;
     for (int i = 0; i < repeats; ++i) {
+        const FloorTime floorRun = measureFloor(plan);
+        if (i == 0 || floorRun.total() < floor.total()) floor = floorRun;
+
+        const double cpuBefore = processCpuSeconds();
         ScanResult scan = scanOnce(mainFolder, language, options.workers);
-        if (i == 0) {
-            peakAfterScan = peakMemoryBytes();
+        const double cpu = processCpuSeconds() - cpuBefore;
+        if (i == 0) peakAfterScan = peakMemoryBytes();
+        if (i == 0 || scan.seconds < scanSeconds) {
             scanSeconds = scan.seconds;
+            scanCpuSeconds = cpu;
         }
-        scanSeconds = std::min(scanSeconds, scan.seconds);
         scanRows = scan.list.rowCount();
         if (scan.platform.files != static_cast<int>(plan.files.size()) || scan.platform.messages != 0)
             return fail("the scan did not read every replay of " + mainFolder.string());
@@ -306,41 +317,61 @@ int main(int argc, char** argv) {
             {"  floor: open, read, close " + fixed(floor.readSeconds, 3) + " s + simdjson (not built in)",
              "n/a", "", ""});
     }
+    table.push_back({"  CPU time of that scan, all threads", fixed(scanCpuSeconds, 3) + " s", "", ""});
     table.push_back({"  the same scan as the plain walk (1 worker)", fixed(plainSeconds, 3) + " s", "", ""});
     const double peakMb = static_cast<double>(peakAfterScan) / (1024.0 * 1024.0);
     table.push_back({"peak memory after that scan (" + grouped(scanRows) + " rows)", fixed(peakMb, 1) + " MB",
                      "<= " + fixed(kPeakMemoryMb, 0) + " MB",
                      yesNo(peakAfterScan > 0 && peakMb <= kPeakMemoryMb)});
 
-    // Linear growth: per-file times of the three sizes.
-    std::vector<double> perFile(3);
+    // Linear growth: mean per-file times of the three sizes. Every round gives each size about the same
+    // number of files (the small folders run several times), and the sizes take turns, so that a change
+    // in the machine's load reaches all of them alike. (The best of a few runs would favour the small
+    // folders: a short run meets a quiet moment more easily.) The floor goes along, to tell growth of
+    // ours from growth of the system's costs per file.
+    std::vector<double> scanTotal(3), floorTotal(3);
+    std::vector<long long> files(3), floorFiles(3);
+    const std::vector<FloorPlan> plans{planFloor(folders[0]), plan, planFloor(folders[2])};
     std::vector<ListModel> largest;
-    for (std::size_t s = 0; s < 3; ++s) {
-        if (s == 1) {
-            perFile[s] = scanSeconds / mainSize;
-            continue;
+    for (int round = 0; round < repeats; ++round) {
+        for (std::size_t s = 0; s < 3; ++s) {
+            const int runs = std::clamp(options.sizes[2] / options.sizes[s], 1, 100);
+            for (int k = 0; k < runs; ++k) {
+                const FloorTime run = measureFloor(plans[s]);
+                floorTotal[s] += run.parserAvailable ? run.total() : run.readSeconds;
+                floorFiles[s] += options.sizes[s];
+            }
+            for (int k = 0; k < runs; ++k) {
+                ScanResult scan = scanOnce(folders[s], language, options.workers);
+                if (scan.platform.files != options.sizes[s])
+                    return fail("the scan did not read every replay of " + folders[s].string());
+                scanTotal[s] += scan.seconds;
+                files[s] += options.sizes[s];
+                if (s == 2 && largest.empty()) largest.push_back(std::move(scan.list));
+            }
         }
-        // Small folders get more runs, so that their best is as settled as the others'.
-        const int runs = s == 0 ? repeats * 3 : std::max(1, repeats - 1);
-        double best = 0;
-        for (int i = 0; i < runs; ++i) {
-            ScanResult scan = scanOnce(folders[s], language, options.workers);
-            best = i == 0 ? scan.seconds : std::min(best, scan.seconds);
-            if (scan.platform.files != options.sizes[s])
-                return fail("the scan did not read every replay of " + folders[s].string());
-            if (s == 2 && i == 0) largest.push_back(std::move(scan.list));
-        }
-        perFile[s] = best / options.sizes[s];
     }
-    const auto [low, high] = std::minmax_element(perFile.begin(), perFile.end());
-    const double spread = *high / *low - 1.0;
-    std::string perFileText;
-    for (std::size_t s = 0; s < 3; ++s)
-        perFileText += (s ? " / " : "") + fixed(perFile[s] * 1e6, 1);
-    table.push_back({"scan " + grouped(options.sizes[0]) + " / " + mainCount + " / " +
-                         grouped(options.sizes[2]) + ": per-file time (us)",
-                     perFileText + " (spread " + fixed(spread * 100, 1) + " %)",
+    // "a / b / c (spread x %)" of the per-file times; the spread is the largest over the smallest, less 1.
+    const auto perFileText = [&](const std::vector<double>& total, const std::vector<long long>& count,
+                                 double& spread) {
+        std::vector<double> perFile(3);
+        for (std::size_t s = 0; s < 3; ++s)
+            perFile[s] = total[s] / static_cast<double>(count[s]);
+        const auto [low, high] = std::minmax_element(perFile.begin(), perFile.end());
+        spread = *high / *low - 1.0;
+        std::string text;
+        for (std::size_t s = 0; s < 3; ++s)
+            text += (s ? " / " : "") + fixed(perFile[s] * 1e6, 1);
+        return text + " (spread " + fixed(spread * 100, 1) + " %)";
+    };
+    double spread = 0, floorSpread = 0;
+    const std::string sizesText =
+        grouped(options.sizes[0]) + " / " + mainCount + " / " + grouped(options.sizes[2]);
+    table.push_back({"scan " + sizesText + ": mean per-file time (us)", perFileText(scanTotal, files, spread),
                      "within " + fixed(kPerFileSpread * 100, 0) + " %", yesNo(spread <= kPerFileSpread)});
+    table.push_back(
+        {std::string("  the floor's per-file time") + (floor.parserAvailable ? "" : " (reading only)"),
+         perFileText(floorTotal, floorFiles, floorSpread), "", ""});
 
     // Sorting and filtering a list of `rows` rows in a shuffled order.
     const std::vector<SavedRow> rows = shuffledRows(largest.front(), options.rows);
@@ -414,14 +445,46 @@ int main(int argc, char** argv) {
                          yesNo(unbuffered / buffered >= kExportSpeedUp)});
     }
 
-    table.push_back({"start-up to a shown, sorted main window", "n/a", "<= 1.5 x scan", "n/a"});
+    // Start-up of the program on the main folder, against the headless scan of the same folder.
+    {
+        const std::string figure =
+            "start-up of tapeloft with " + mainCount + " replays to a shown, sorted window";
+        const std::string target = "<= " + fixed(kStartupOverScan, 1) + " x scan";
+        const fs::path work = options.data / "startup";
+        std::string error;
+        double best = -1; // none yet
+        if (!options.program.empty() && prepareStartupFolder(work, mainFolder, options.language, error) &&
+            timeStartup(options.program, work)) { // the first run only loads the program and its libraries
+            for (int i = 0; i < repeats; ++i) {
+                const auto run = prepareStartupFolder(work, mainFolder, options.language, error)
+                                     ? timeStartup(options.program, work)
+                                     : std::nullopt;
+                if (!run) {
+                    best = -1;
+                    break;
+                }
+                best = best < 0 ? *run : std::min(best, *run);
+            }
+        }
+        if (best >= 0)
+            table.push_back({figure, fixed(best, 3) + " s = " + fixed(best / scanSeconds, 2) + " x scan",
+                             target, yesNo(best <= kStartupOverScan * scanSeconds)});
+        else if (options.program.empty())
+            table.push_back({figure, "n/a (no program built)", target, "n/a"});
+        else
+            return fail("the program " + options.program.string() + " could not be started" +
+                        (error.empty() ? "" : ": " + error));
+    }
 
     std::printf("\nTapeloft benchmark, %s%s\n", machine.date.c_str(),
                 options.quick ? " (quick run, tiny sizes)" : "");
-    std::printf(
-        "Machine: %u cores, %s, %s MB memory; %s MB read to warm the file cache; best of %d run(s)\n\n",
-        machine.cores, machine.cpu.c_str(), grouped(static_cast<long long>(machine.memory >> 20)).c_str(),
-        grouped(static_cast<long long>(warmed >> 20)).c_str(), repeats);
+    std::printf("Machine: %u cores, %s, %s MB memory; load average %s at the start, %s at the end\n",
+                machine.cores, machine.cpu.c_str(),
+                grouped(static_cast<long long>(machine.memory >> 20)).c_str(),
+                loadAtStart.empty() ? "n/a" : loadAtStart.c_str(),
+                loadAverage().empty() ? "n/a" : loadAverage().c_str());
+    std::printf("%s MB read to warm the file cache; best of %d run(s) per figure\n\n",
+                grouped(static_cast<long long>(warmed >> 20)).c_str(), repeats);
     printTable(table);
     if (floor.parseErrors > 0 || plan.blocksNotInFile > 0)
         std::printf("\nNote: %d floor parse error(s), %d block(s) not found as one run of the file\n",
