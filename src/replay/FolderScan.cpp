@@ -137,17 +137,21 @@ namespace {
 
 // Records run at most this far ahead of the rows already appended, so that memory stays bounded.
 constexpr std::size_t kReadAhead = 256;
+// Waking a thread costs more than reading a small file, so threads wake for a batch of work: the caller
+// for this many finished records, an idle worker for a quarter of the read-ahead set free.
+constexpr std::size_t kCallerBatch = 16;
 
 // Extracts the battle records of the given files on background threads. The caller takes them one by
 // one in file order; a worker's exception comes out of take() on the calling thread, at that file.
 class RecordPipeline final {
 public:
     RecordPipeline(const std::vector<std::u16string>& paths, const Language& language, int workers)
-        : paths_(paths), language_(language), slots_(std::min(kReadAhead, paths.size())) {
-        const int wanted =
-            static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(workers), paths.size()));
-        threads_.reserve(static_cast<std::size_t>(wanted));
-        for (int i = 0; i < wanted; ++i) {
+        : paths_(paths), language_(language), slots_(std::min(kReadAhead, paths.size())),
+          refill_(std::max<std::size_t>(1, slots_.size() / 4)),
+          batch_(std::max<std::size_t>(1, std::min(kCallerBatch, slots_.size() / 4))) {
+        const auto wanted = std::min(static_cast<std::size_t>(workers), paths.size());
+        threads_.reserve(wanted);
+        for (std::size_t i = 0; i < wanted; ++i) {
             try {
                 threads_.emplace_back([this] { work(); });
             } catch (const std::system_error&) {
@@ -173,14 +177,20 @@ public:
         if (threads_.empty()) return extractBattleRecord(paths_[index], language_);
         Slot& slot = slots_[index % slots_.size()];
         std::unique_lock lock(mutex_);
-        waiting_ = index;
-        recordReady_.wait(lock, [&] { return slot.ready; });
+        if (!slot.ready) {
+            waitingFor_ = index;
+            waitingUntil_ = std::min(index + batch_, paths_.size());
+            callerWaiting_ = true;
+            recordsReady_.wait(lock, [&] { return batchReady(); });
+            callerWaiting_ = false;
+        }
         BattleRecord record = std::move(slot.record);
         const std::exception_ptr error = std::move(slot.error);
         slot.ready = false;
         taken_ = index + 1;
+        const bool wakeWorkers = free() == refill_;
         lock.unlock();
-        spaceFreed_.notify_one();
+        if (wakeWorkers) spaceFreed_.notify_all();
         if (error) std::rethrow_exception(error);
         return record;
     }
@@ -192,11 +202,22 @@ private:
         bool ready = false;
     };
 
+    // Slots a worker may still fill. With the lock held.
+    std::size_t free() const { return taken_ + slots_.size() - next_; }
+
+    // Every record the caller waits for is there. With the lock held.
+    bool batchReady() const {
+        for (std::size_t i = waitingFor_; i < waitingUntil_; ++i)
+            if (!slots_[i % slots_.size()].ready) return false;
+        return true;
+    }
+
     void work() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            spaceFreed_.wait(
-                lock, [&] { return stopping_ || next_ == paths_.size() || next_ < taken_ + slots_.size(); });
+            if (free() == 0)
+                spaceFreed_.wait(lock,
+                                 [&] { return stopping_ || next_ == paths_.size() || free() >= refill_; });
             if (stopping_ || next_ == paths_.size()) return;
             const std::size_t index = next_++;
             lock.unlock();
@@ -211,19 +232,25 @@ private:
             slot.record = std::move(done.record);
             slot.error = std::move(done.error);
             slot.ready = true;
-            if (index == waiting_) recordReady_.notify_one();
+            if (callerWaiting_ && index >= waitingFor_ && index < waitingUntil_ && batchReady())
+                recordsReady_.notify_one();
         }
     }
 
     const std::vector<std::u16string>& paths_;
     const Language& language_;
     std::vector<Slot> slots_; // record i lives in slot i % size until taken
+    const std::size_t refill_;
+    const std::size_t batch_;
     std::mutex mutex_;
-    std::condition_variable recordReady_;
+    std::condition_variable recordsReady_;
     std::condition_variable spaceFreed_;
-    std::size_t next_ = 0;    // the next file a worker picks up
-    std::size_t taken_ = 0;   // records before this one have been taken
-    std::size_t waiting_ = 0; // the record the caller waits for
+    std::size_t next_ = 0;  // the next file a worker picks up
+    std::size_t taken_ = 0; // records before this one have been taken
+    // The caller sleeps until records waitingFor_ .. waitingUntil_ - 1 are all there.
+    std::size_t waitingFor_ = 0;
+    std::size_t waitingUntil_ = 0;
+    bool callerWaiting_ = false;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };
