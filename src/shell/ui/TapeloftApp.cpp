@@ -2,8 +2,10 @@
 
 #include "shell/AppState.h"
 #include "shell/ui/MainWindow.h"
+#include "shell/ui/SettingsWindow.h"
 
 #include <QApplication>
+#include <QPointer>
 
 namespace tapeloft {
 
@@ -12,6 +14,10 @@ int runTapeloft(int& argc, char** argv) {
     AppState state;
     loadSettingsAndLanguage(state);
     MainWindow window(state);
+    QPointer<SettingsWindow> settingsWindow;
+    window.setSettingsOpener([&] {
+        SettingsWindow::showOrRaise(settingsWindow, state, window.replayList(), window.favouritesList(), {}, &window);
+    });
     window.restoreLayout();
     window.show();
     window.scanFolders();
