@@ -72,6 +72,7 @@ public:
     void detailsClosed(std::u16string_view priceFieldText = {});
 
     MainCommands& commands() { return commands_; }
+    Platform& platform() { return platform_; }
     ListModel& replayList() { return replays_; }
     ListModel& favouritesList() { return favourites_; }
     // A control of window 15 by its number (the folder button for 0); null for an unknown number.
