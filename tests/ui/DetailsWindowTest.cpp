@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -469,6 +470,33 @@ private slots:
         QTest::mouseClick(left.viewport(), Qt::LeftButton, {}, cellCentre(left, 1, 3));
         QCOMPARE(f.platform.opened.size(), std::size_t{1});
         QCOMPARE(l.currentRow(), 1);
+    }
+
+    void selectionHighlightsTheFirstCellOnly() {
+        Fixture f;
+        std::u16string path;
+        f.sample(13, samples::ResultsLayout::Current, &path);
+        DetailsWindow* window = f.open(path);
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        for (const TeamSide side : {TeamSide::Team1, TeamSide::Team2}) {
+            QTableView& view = *window->teamView(side);
+            view.clearSelection();
+            view.setCurrentIndex(QModelIndex());
+            const QImage before = view.viewport()->grab().toImage();
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cellCentre(view, 0, 2));
+            QVERIFY(window->teamList(side).isSelected(0));
+            const QImage after = view.viewport()->grab().toImage();
+            const QColor highlight = view.palette().color(QPalette::Active, QPalette::Highlight);
+            // A point of each cell away from its text: the first cell turns to the highlight, the rest stay.
+            for (int col = 0; col < window->teamList(side).columnCount(); ++col) {
+                if (view.isColumnHidden(col)) continue;
+                const QRect cell = view.visualRect(view.model()->index(0, col));
+                const QPoint probe(cell.left() + 2, cell.bottom() - 1);
+                QCOMPARE(after.pixelColor(probe) == highlight, col == 0);
+                if (col != 0) QVERIFY2(after.pixelColor(probe) == before.pixelColor(probe), qPrintable(QString::number(col)));
+            }
+        }
     }
 
     void hostileNamesAreEncodedAndNeverOpenedWithoutAnAddress() {

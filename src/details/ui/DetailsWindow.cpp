@@ -15,12 +15,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
-#include <QStyledItemDelegate>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 
 #include <algorithm>
@@ -49,15 +50,35 @@ QColor qColour(ListColour colour) {
     return QColor(colour.red, colour.green, colour.blue);
 }
 
-// A report list without full-row selection: a selected row highlights its first cell only.
-class FirstCellSelectionDelegate final : public QStyledItemDelegate {
+// A report list without full-row selection: a selected row highlights its first cell only. Table views
+// paint a panel behind every cell of a selected row and then the cell itself as selected; here both
+// leave the selection out for all but column 0, which also carries the focus mark.
+class FirstCellSelectionStyle final : public QProxyStyle {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using QProxyStyle::QProxyStyle;
 
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (index.column() != 0) option->state &= ~QStyle::State_Selected;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+        if (element == PE_PanelItemViewRow && item) {
+            QStyleOptionViewItem plain(*item);
+            plain.state &= ~State_Selected;
+            QProxyStyle::drawPrimitive(element, &plain, painter, widget);
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+        if (element == CE_ItemViewItem && item && item->index.column() != 0) {
+            QStyleOptionViewItem plain(*item);
+            plain.state &= ~(State_Selected | State_HasFocus);
+            QProxyStyle::drawControl(element, &plain, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
     }
 };
 
@@ -87,6 +108,10 @@ DetailsWindow::DetailsWindow(AppState& state, Platform& platform, std::filesyste
       settingsFile_(std::move(settingsFile)), mainWindow_(mainWindow) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(toQString(state_.message(kCaptionMessage)));
+    // The layout is measured for the small dialog font of 8 points; larger fonts would not fit the fields.
+    QFont dialogFont = font();
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
     resize(innerSize);
     build();
     // Escape closes the window whichever of its controls has the focus.
@@ -181,7 +206,9 @@ void DetailsWindow::build() {
 void DetailsWindow::bindList(QTableView& view, ListModel& list) {
     models_.push_back(std::make_unique<ListTableModel>(list));
     new ListViewBinder(view, *models_.back());
-    view.setItemDelegate(new FirstCellSelectionDelegate(&view));
+    auto* style = new FirstCellSelectionStyle();
+    style->setParent(&view);
+    view.setStyle(style);
     view.setSelectionMode(QAbstractItemView::SingleSelection);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setWordWrap(false);
