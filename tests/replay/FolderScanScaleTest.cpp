@@ -13,6 +13,7 @@
 #include <iostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TAPELOFT_UNDER_ASAN 1
@@ -32,8 +33,9 @@ constexpr int kFiles = 50000;
 constexpr int kFolders = 10;
 constexpr int kDepth = 50;
 
+// A small replay of day 10 + n of March 2015.
 std::string tinyReplay(int n) {
-    const std::string day = std::to_string(10 + n % 18);
+    const std::string day = std::to_string(10 + n);
     return samples::assembleReplay(
         samples::validHeader(),
         R"({"dateTime":")" + day + R"(.03.2015 12:00:00","playerName":"P)" + std::to_string(n) +
@@ -64,14 +66,24 @@ std::set<std::u16string> pathColumn(const ListModel& list) {
 
 TEST(FolderScanScale, FiftyThousandFiles) {
     TempDir dir;
+    // One replay per day, and the tree made of hard links to them: creating 50,000 files with contents of
+    // their own takes many times longer on some file systems than the scan itself.
+    constexpr int kDays = 18;
+    std::vector<fs::path> originals;
+    for (int day = 0; day < kDays; ++day) {
+        originals.push_back(dir.write("originals/" + std::to_string(day), tinyReplay(day)));
+    }
+    const fs::path tree = dir.path() / "tree";
     std::set<std::u16string> written;
     const auto start = std::chrono::steady_clock::now();
     for (int folder = 0; folder < kFolders; ++folder) {
-        const fs::path sub = dir.path() / ("f" + std::to_string(folder));
+        const fs::path sub = tree / ("f" + std::to_string(folder));
         fs::create_directories(sub);
         for (int i = folder; i < kFiles; i += kFolders) {
             const fs::path file = sub / (std::to_string(i) + ".ivlreplay");
-            std::ofstream(file, std::ios::binary) << tinyReplay(i);
+            std::error_code ec;
+            fs::create_hard_link(originals[static_cast<std::size_t>(i % kDays)], file, ec);
+            if (ec) fs::copy_file(originals[static_cast<std::size_t>(i % kDays)], file);
             written.insert(textFromPath(file));
         }
     }
@@ -79,7 +91,7 @@ TEST(FolderScanScale, FiftyThousandFiles) {
 
     ListModel list(std::vector<ListColumn>(40));
     FakePlatform platform;
-    scanReplayFolder(textFromPath(dir.path()), list, u"*", kReplayExtension, Language(), platform);
+    scanReplayFolder(textFromPath(tree), list, u"*", kReplayExtension, Language(), platform);
     const auto end = std::chrono::steady_clock::now();
 
     EXPECT_EQ(list.rowCount(), kFiles);
@@ -87,7 +99,7 @@ TEST(FolderScanScale, FiftyThousandFiles) {
     ASSERT_EQ(platform.progressRanges.size(), 1u);
     EXPECT_EQ(platform.progressRanges[0], kFiles);
     EXPECT_EQ(pathColumn(list), written);
-    // Newest first: every date is one of days 10 ... 27 of March.
+    // Newest first: the dates are days 10 ... 27 of March.
     EXPECT_EQ(list.cell(0, 1).substr(0, 2), u"27");
     EXPECT_EQ(list.cell(kFiles - 1, 1).substr(0, 2), u"10");
 
@@ -109,13 +121,13 @@ TEST(FolderScanScale, FiftyLevelsDeep) {
         folder /= "level " + std::to_string(level);
         fs::create_directories(folder);
         const fs::path file = folder / "r.ivlreplay";
-        std::ofstream(file, std::ios::binary) << tinyReplay(level);
+        std::ofstream(file, std::ios::binary) << tinyReplay(level % 18);
         written.insert(textFromPath(file));
         // A sibling folder at every level, so the walk has to come back up each time.
         fs::create_directories(folder.parent_path() / ("side " + std::to_string(level)));
         std::ofstream(folder.parent_path() / ("side " + std::to_string(level)) / "s.ivlreplay",
                       std::ios::binary)
-            << tinyReplay(level + 100);
+            << tinyReplay((level + 9) % 18);
         written.insert(
             textFromPath(folder.parent_path() / ("side " + std::to_string(level)) / "s.ivlreplay"));
     }
