@@ -6,7 +6,13 @@
 #include "shell/Platform.h"
 #include "json/TextCodec.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
 #include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -38,6 +44,17 @@ enum class EntryType { File, Folder, Other };
 // file: opening a pipe or a device behind a replay's name could block the scan for good.
 EntryType entryType(const fs::directory_entry& entry) {
     std::error_code ec;
+#ifndef _WIN32
+    // The listing itself tells the type of nearly every entry; asking the file system again would cost a
+    // call per file. (Windows keeps the full status query: a junction must not read as a folder there.)
+    const bool link = entry.is_symlink(ec);
+    if (ec) return EntryType::Other;
+    if (!link) {
+        if (entry.is_directory(ec)) return EntryType::Folder;
+        if (ec) return EntryType::Other;
+        return entry.is_regular_file(ec) && !ec ? EntryType::File : EntryType::Other;
+    }
+#endif
     const fs::file_status status = entry.symlink_status(ec);
     if (ec) return EntryType::Other;
     switch (status.type()) {
@@ -117,20 +134,174 @@ void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter
     });
 }
 
+namespace {
+
+// Records run at most this far ahead of the rows already appended, so that memory stays bounded.
+constexpr std::size_t kReadAhead = 256;
+// Waking a thread costs more than reading a small file, so threads wake for a batch of work: the caller
+// for this many finished records, an idle worker for a quarter of the read-ahead set free.
+constexpr std::size_t kCallerBatch = 16;
+
+// Extracts the battle records of the given files on background threads. The caller takes them one by
+// one in file order; a worker's exception comes out of take() on the calling thread, at that file.
+class RecordPipeline final {
+public:
+    RecordPipeline(const std::vector<std::u16string>& paths, const Language& language, int workers)
+        : paths_(paths), language_(language), slots_(std::min(kReadAhead, paths.size())),
+          refill_(std::max<std::size_t>(1, slots_.size() / 4)),
+          batch_(std::max<std::size_t>(1, std::min(kCallerBatch, slots_.size() / 4))) {
+        const auto wanted = std::min(static_cast<std::size_t>(workers), paths.size());
+        threads_.reserve(wanted);
+        for (std::size_t i = 0; i < wanted; ++i) {
+            try {
+                threads_.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break; // fewer threads, or none: take() then extracts on the calling thread
+            }
+        }
+    }
+    RecordPipeline(const RecordPipeline&) = delete;
+    RecordPipeline& operator=(const RecordPipeline&) = delete;
+
+    ~RecordPipeline() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        spaceFreed_.notify_all();
+        for (auto& thread : threads_)
+            thread.join();
+    }
+
+    // The record of file `index`; indices must come in order 0, 1, 2, ...
+    BattleRecord take(std::size_t index) {
+        if (threads_.empty()) return extractBattleRecord(paths_[index], language_);
+        Slot& slot = slots_[index % slots_.size()];
+        std::unique_lock lock(mutex_);
+        if (!slot.ready) {
+            waitingFor_ = index;
+            waitingUntil_ = std::min(index + batch_, paths_.size());
+            callerWaiting_ = true;
+            recordsReady_.wait(lock, [&] { return batchReady(); });
+            callerWaiting_ = false;
+        }
+        BattleRecord record = std::move(slot.record);
+        const std::exception_ptr error = std::move(slot.error);
+        slot.ready = false;
+        taken_ = index + 1;
+        const bool wakeWorkers = free() == refill_;
+        lock.unlock();
+        if (wakeWorkers) spaceFreed_.notify_all();
+        if (error) std::rethrow_exception(error);
+        return record;
+    }
+
+private:
+    struct Slot {
+        BattleRecord record;
+        std::exception_ptr error;
+        bool ready = false;
+    };
+
+    // Slots a worker may still fill. With the lock held.
+    std::size_t free() const { return taken_ + slots_.size() - next_; }
+
+    // Every record the caller waits for is there. With the lock held.
+    bool batchReady() const {
+        for (std::size_t i = waitingFor_; i < waitingUntil_; ++i)
+            if (!slots_[i % slots_.size()].ready) return false;
+        return true;
+    }
+
+    void work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (free() == 0)
+                spaceFreed_.wait(lock,
+                                 [&] { return stopping_ || next_ == paths_.size() || free() >= refill_; });
+            if (stopping_ || next_ == paths_.size()) return;
+            const std::size_t index = next_++;
+            lock.unlock();
+            Slot done;
+            try {
+                done.record = extractBattleRecord(paths_[index], language_);
+            } catch (...) {
+                done.error = std::current_exception();
+            }
+            lock.lock();
+            Slot& slot = slots_[index % slots_.size()];
+            slot.record = std::move(done.record);
+            slot.error = std::move(done.error);
+            slot.ready = true;
+            if (callerWaiting_ && index >= waitingFor_ && index < waitingUntil_ && batchReady())
+                recordsReady_.notify_one();
+        }
+    }
+
+    const std::vector<std::u16string>& paths_;
+    const Language& language_;
+    std::vector<Slot> slots_; // record i lives in slot i % size until taken
+    const std::size_t refill_;
+    const std::size_t batch_;
+    std::mutex mutex_;
+    std::condition_variable recordsReady_;
+    std::condition_variable spaceFreed_;
+    std::size_t next_ = 0;  // the next file a worker picks up
+    std::size_t taken_ = 0; // records before this one have been taken
+    // The caller sleeps until records waitingFor_ .. waitingUntil_ - 1 are all there.
+    std::size_t waitingFor_ = 0;
+    std::size_t waitingUntil_ = 0;
+    bool callerWaiting_ = false;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+int workerCount(int requested) {
+    if (requested > 0) return requested;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+}
+
+} // namespace
+
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
-                      std::u16string_view extensionFilter, const Language& language, Platform& platform) {
+                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
+                      int workers) {
+    workers = workerCount(workers);
     platform.progressBegin(language.message(82), language.message(83) + std::u16string(folder));
-    platform.progressSetRange(countFolderFiles(folder));
-    list.beginBulkUpdate();
-    std::int32_t counter = 0;
-    walkReplayFolder(folder, nameFilter, extensionFilter, [&](const std::u16string& path) {
-        platform.progressSetFile(path);
-        platform.progressSetPosition(counter);
-        addBattleRecord(path, list, language, platform);
-        platform.processOnePendingEvent();
-        ++counter;
-    });
-    list.endBulkUpdate();
+    if (workers == 1) {
+        platform.progressSetRange(countFolderFiles(folder));
+        list.beginBulkUpdate();
+        std::int32_t counter = 0;
+        walkReplayFolder(folder, nameFilter, extensionFilter, [&](const std::u16string& path) {
+            platform.progressSetFile(path);
+            platform.progressSetPosition(counter);
+            addBattleRecord(path, list, language, platform);
+            platform.processOnePendingEvent();
+            ++counter;
+        });
+        list.endBulkUpdate();
+    } else {
+        // One walk gives both the count and the files, in the order the plain walk meets them. The
+        // workers only read and extract; the platform and the list are used on this thread alone,
+        // with the same calls in the same order as the plain walk makes them.
+        std::int32_t count = 0;
+        std::vector<std::u16string> paths;
+        walkTree(folder, [&](const std::u16string& parent, const std::u16string& name) {
+            ++count;
+            if (acceptsName(name, nameFilter, extensionFilter)) paths.push_back(parent + name);
+        });
+        platform.progressSetRange(count);
+        list.beginBulkUpdate();
+        RecordPipeline pipeline(paths, language, workers);
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            platform.progressSetFile(paths[i]);
+            platform.progressSetPosition(static_cast<std::int32_t>(i));
+            applyBattleRecord(pipeline.take(i), paths[i], list, platform);
+            platform.processOnePendingEvent();
+        }
+        list.endBulkUpdate();
+    }
     platform.progressEnd();
     list.sortList(1, SortDirection::Descending);
 }

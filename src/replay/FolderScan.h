@@ -26,7 +26,10 @@ void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter
 
 // Appends a battle record for every accepted file below the folder with a progress window, then sorts
 // the list by date, newest first. Problems with single files show in their rows or message boxes.
+// Files are read by `workers` background threads (0: one per core; 1: none, the plain walk); the rows,
+// message boxes and platform calls are the same either way, all made on the calling thread.
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
-                      std::u16string_view extensionFilter, const Language& language, Platform& platform);
+                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
+                      int workers = 0);
 
 } // namespace tapeloft

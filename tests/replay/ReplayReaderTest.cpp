@@ -178,6 +178,9 @@ TEST(ReplayReader, PositionsAndCutsCountUtf16Units) {
         "Ж\xF0\x9F\x98\x80[{\"k\":\"Ж\"}}]",        // results after multibyte text
         "{\"\xD0\n\x96\"}[{\xE2\x82\n\xAC}}]",      // a sequence split by a terminator: two bad pieces
         "\xFF\xC0\xAF{\"a\":\"\xED\xA0\x80\"}\r\n", // invalid bytes, an encoded surrogate
+        // Bad bytes in long runs, which are scanned for terminators many bytes at a time.
+        "\xFF" + std::string(40, 'a') + "{\"a\":1}\n" + std::string(47, 'b') + "\xD0\n" +
+            std::string(31, 'c') + "\x80" + std::string(16, 'd') + "[{\"k\":\"\xE2\x82\"}}]",
     };
     for (const auto& body : bodies) {
         SCOPED_TRACE(body);

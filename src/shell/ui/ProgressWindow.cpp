@@ -1,5 +1,6 @@
 #include "shell/ui/ProgressWindow.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -30,6 +31,27 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     bar_->setGeometry(7, 70, 580, 20);
     bar_->setTextVisible(false);
     setMaximum(0);
+    nextFrame_.setSingleShot(true);
+    nextFrame_.setTimerType(Qt::PreciseTimer);
+    connect(&nextFrame_, &QTimer::timeout, this, [this] {
+        QEvent request(QEvent::UpdateRequest);
+        event(&request);
+    });
+}
+
+bool ProgressWindow::event(QEvent* event) {
+    if (event->type() == QEvent::UpdateRequest) {
+        // Painting happens on this request; one that comes too soon waits for the frame, and the parts that
+        // changed meanwhile stay marked for it.
+        if (painted_.isValid() && painted_.elapsed() < frameMilliseconds) {
+            if (!nextFrame_.isActive())
+                nextFrame_.start(frameMilliseconds - static_cast<int>(painted_.elapsed()));
+            return true;
+        }
+        nextFrame_.stop();
+        painted_.start();
+    }
+    return QWidget::event(event);
 }
 
 void ProgressWindow::placeOver(const QWidget* anchor) {
@@ -41,23 +63,19 @@ void ProgressWindow::placeOver(const QWidget* anchor) {
 
 void ProgressWindow::setCaption(const QString& text) {
     caption_->setText(text);
-    if (caption_->isVisible()) caption_->repaint();
 }
 
 void ProgressWindow::setFile(const QString& path) {
     file_->setText(path);
-    if (file_->isVisible()) file_->repaint();
 }
 
 void ProgressWindow::setMaximum(int maximum) {
     // Qt draws a range of 0..0 as a busy animation; an empty tree has nothing left to do.
     bar_->setRange(0, std::max(maximum, 1));
-    if (bar_->isVisible()) bar_->repaint();
 }
 
 void ProgressWindow::setPosition(int position) {
     bar_->setValue(position);
-    if (bar_->isVisible()) bar_->repaint();
 }
 
 } // namespace tapeloft

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -21,18 +23,27 @@ public:
     // Centres the window over `anchor`; keeps the default position when anchor is null or hidden.
     void placeOver(const QWidget* anchor);
 
+    // The setters take effect at once and are painted with the next pending event the scan lets through.
+    // A fast scan changes the file and position more often than they could be painted, so the window is
+    // painted at most once per frame interval, always with the latest values; uncovering it paints at once.
     void setCaption(const QString& text);
-    // Each setter repaints at once, since only one pending event at a time is let through during a scan.
     void setFile(const QString& path);
     // Range 0..maximum; a maximum below 1 shows an empty bar.
     void setMaximum(int maximum);
     void setPosition(int position);
 
+    static constexpr int frameMilliseconds = 30;
+
     const QLabel* captionLabel() const { return caption_; }
     const QLabel* fileLabel() const { return file_; }
     const QProgressBar* progressBar() const { return bar_; }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    QElapsedTimer painted_; // since the last paint let through
+    QTimer nextFrame_;      // paints what was held back
     QLabel* caption_;
     QLabel* file_;
     QProgressBar* bar_;

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "shell/Platform.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the benchmark needs around the measurements: the replay folders, the machine and a headless platform.
+namespace tapeloft::bench {
+
+// The folder of `count` sample replays (default sizes, fixed seed) below dataDir, generated on first use.
+// A folder is reused only when a previous run finished writing it. nullopt, with the reason in error,
+// when it cannot be written.
+std::optional<std::filesystem::path> replayFolder(const std::filesystem::path& dataDir, int count,
+                                                  std::string& error);
+
+// The file opened for binary reading, nullptr when it cannot be.
+std::FILE* openForReading(const std::filesystem::path& file);
+
+// Reads every file below the folder once, so that the measurements start from a warm file cache.
+// Returns the number of bytes read.
+std::uint64_t warmFileCache(const std::filesystem::path& folder);
+
+// Peak resident memory of the process so far, in bytes; 0 where the system does not tell.
+std::uint64_t peakMemoryBytes();
+
+// CPU time the process has used so far, all threads, in seconds; 0 where the system does not tell.
+double processCpuSeconds();
+
+// The one-minute load average ("1.52"), or empty where the system does not tell.
+std::string loadAverage();
+
+// A working folder for the program (below `work`) whose Settings.ini names `replays` as the replay folder
+// and an empty favourites folder, with the language file beside it. False, with error set, on failure.
+bool prepareStartupFolder(const std::filesystem::path& work, const std::filesystem::path& replays,
+                          const std::filesystem::path& languageFile, std::string& error);
+
+// Runs the program in that folder on the offscreen platform until its main window is shown and sorted,
+// and returns the seconds from start to exit; nullopt when it could not be run or failed.
+std::optional<double> timeStartup(const std::filesystem::path& program, const std::filesystem::path& work);
+
+struct Machine {
+    unsigned cores = 0;
+    std::string cpu;          // "unknown" where the system does not tell
+    std::uint64_t memory = 0; // bytes, 0 when unknown
+    std::string date;         // UTC, "yyyy-mm-dd hh:mm"
+};
+Machine describeMachine();
+
+// A platform without windows that only counts what the scan asks of it.
+class CountingPlatform final : public Platform {
+public:
+    int messages = 0;
+    int files = 0;
+    int events = 0;
+    int range = 0;
+
+    void messageBox(std::u16string_view, std::u16string_view) override { ++messages; }
+    bool askYesNo(std::u16string_view, std::u16string_view) override { return false; }
+    std::optional<std::u16string> chooseFolder(std::u16string_view) override { return std::nullopt; }
+    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
+        return std::nullopt;
+    }
+    bool openWithAssociatedProgram(std::u16string_view) override { return false; }
+    void progressBegin(std::u16string_view, std::u16string_view) override {}
+    void progressSetRange(int maximum) override { range = maximum; }
+    void progressSetFile(std::u16string_view) override { ++files; }
+    void progressSetPosition(int) override {}
+    void progressEnd() override {}
+    void processOnePendingEvent() override { ++events; }
+};
+
+} // namespace tapeloft::bench
