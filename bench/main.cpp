@@ -318,7 +318,11 @@ int main(int argc, char** argv) {
              "n/a", "", ""});
     }
     table.push_back({"  CPU time of that scan, all threads", fixed(scanCpuSeconds, 3) + " s", "", ""});
-    table.push_back({"  the same scan as the plain walk (1 worker)", fixed(plainSeconds, 3) + " s", "", ""});
+    table.push_back(
+        {"  the same scan as the plain walk (1 worker)",
+         fixed(plainSeconds, 3) + " s" +
+             (floor.parserAvailable ? " = " + fixed(plainSeconds / floor.total(), 2) + " x floor" : ""),
+         "", ""});
     const double peakMb = static_cast<double>(peakAfterScan) / (1024.0 * 1024.0);
     table.push_back({"peak memory after that scan (" + grouped(scanRows) + " rows)", fixed(peakMb, 1) + " MB",
                      "<= " + fixed(kPeakMemoryMb, 0) + " MB",

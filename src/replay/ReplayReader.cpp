@@ -203,7 +203,7 @@ void sanitisePiece(std::string& text, std::size_t pieceStart) {
 // Appends the first 11 pieces after the current position, each as valid UTF-8, terminators dropped.
 // False on a read error or a text too long for 32-bit positions.
 bool readPieces(ChunkedFile& in, std::string& text) {
-    text.reserve(4 * kChunkSize);
+    text.reserve(kChunkSize);
     int pieces = 0;
     std::size_t pieceStart = text.size();
     std::uint64_t pieceHigh = 0; // OR of the piece's bytes: a set high bit means it needs checking

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -80,6 +81,28 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QString, expected);
         QCOMPARE(qtFileFilter(filter.toStdU16String()), expected);
+    }
+
+    void pendingEventsAreDeliveredAtMostOncePerInterval() {
+        QtPlatform platform;
+        QObject receiver;
+        int delivered = 0;
+        const auto post = [&] {
+            QMetaObject::invokeMethod(
+                &receiver, [&] { ++delivered; }, Qt::QueuedConnection);
+        };
+        QElapsedTimer clock;
+        clock.start();
+        post();
+        platform.processOnePendingEvent();
+        QCOMPARE(delivered, 1);
+        // A scan's next file comes within microseconds: the event waits.
+        post();
+        platform.processOnePendingEvent();
+        if (clock.elapsed() < QtPlatform::eventIntervalMilliseconds) QCOMPARE(delivered, 1);
+        QTest::qSleep(QtPlatform::eventIntervalMilliseconds + 1);
+        platform.processOnePendingEvent();
+        QCOMPARE(delivered, 2);
     }
 
     void progressWindowLayoutTextsAndPlace() {

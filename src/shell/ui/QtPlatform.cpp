@@ -195,6 +195,8 @@ void QtPlatform::progressEnd() {
 }
 
 void QtPlatform::processOnePendingEvent() {
+    if (eventsDelivered_.isValid() && eventsDelivered_.elapsed() < eventIntervalMilliseconds) return;
+    eventsDelivered_.start();
     // While the progress window is up the blocker drops user input; otherwise it waits in the queue.
     const QEventLoop::ProcessEventsFlags flags =
         blocker_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;

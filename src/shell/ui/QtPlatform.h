@@ -3,6 +3,7 @@
 #include "shell/Platform.h"
 #include "shell/ui/ProgressWindow.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -50,8 +51,11 @@ public:
     void progressSetPosition(int position) override;
     void progressEnd() override;
     // Delivers the pending events that are there now (for a few milliseconds at most) without waiting for
-    // more. Outside a progress window user input stays queued for the event loop.
+    // more. Outside a progress window user input stays queued for the event loop. A scan calls this after
+    // every file, and asking the system for events costs more than reading a small file: a call within
+    // eventIntervalMilliseconds of the last delivery returns at once.
     void processOnePendingEvent() override;
+    static constexpr int eventIntervalMilliseconds = 4;
 
     // The open progress window, or null.
     const ProgressWindow* progressWindow() const { return progress_; }
@@ -62,6 +66,7 @@ private:
     QPointer<QWidget> parent_;
     QPointer<ProgressWindow> progress_;
     std::unique_ptr<InputBlocker> blocker_;
+    QElapsedTimer eventsDelivered_;
 };
 
 } // namespace tapeloft
