@@ -20,6 +20,12 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# The fuzz build's extras: clang with libFuzzer and the sanitizer runtimes, and llvm-symbolizer for
+# readable stack traces. Only scripts/fuzz asks for them.
+ensure_fuzz_packages() {
+    ensure_packages clang libclang-rt-dev llvm
+}
+
 # configure_and_build BUILD_DIR BUILD_TYPE [cmake options...]
 configure_and_build() {
     local dir=$1 type=$2

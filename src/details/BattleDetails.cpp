@@ -150,8 +150,13 @@ std::optional<std::u16string> achievementName(std::int32_t code, const Language&
 
 BattleDetails readBattleDetails(std::u16string_view path, const Language& language,
                                 const std::filesystem::path& settingsFile) {
+    return battleDetailsFromBlocks(readReplayBlocks(pathFromText(path), HeaderTest::Details), language,
+                                   settingsFile);
+}
+
+BattleDetails battleDetailsFromBlocks(const ReplayBlocks& blocks, const Language& language,
+                                      const std::filesystem::path& settingsFile) {
     BattleDetails details;
-    const ReplayBlocks blocks = readReplayBlocks(pathFromText(path), HeaderTest::Details);
     if (blocks.status == ReplayStatus::NotOpened) return details;
     if (blocks.status == ReplayStatus::HeaderRejected) {
         details.status = BattleDetailsStatus::HeaderRejected;

@@ -11,6 +11,7 @@
 namespace tapeloft {
 
 class Language;
+struct ReplayBlocks;
 
 enum class BattleDetailsStatus {
     Opened,
@@ -63,6 +64,9 @@ struct BattleDetails final {
 // or unreadable results block leaves the result texts absent.
 BattleDetails readBattleDetails(std::u16string_view path, const Language& language,
                                 const std::filesystem::path& settingsFile);
+// The details of blocks already read with the details header test; never fails, as above.
+BattleDetails battleDetailsFromBlocks(const ReplayBlocks& blocks, const Language& language,
+                                      const std::filesystem::path& settingsFile);
 
 // The name of an achievement code, or nullopt for a code that is not shown.
 std::optional<std::u16string> achievementName(std::int32_t code, const Language& language);

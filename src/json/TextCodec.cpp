@@ -1,6 +1,7 @@
 #include "json/TextCodec.h"
 
 #include <array>
+#include <utility>
 
 namespace tapeloft {
 
@@ -261,11 +262,41 @@ std::int32_t leadingInt32(std::u16string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+#ifndef _WIN32
+namespace {
+
+// A POSIX name is any bytes. Those that are not UTF-8 become the lone surrogates U+DC80 ... U+DCFF in the
+// text and those bytes again in the path, so a name read from the disk names the same file afterwards.
+constexpr char16_t kEscapedByteBase = 0xDC00;
+
+bool isEscapedByte(char16_t c) {
+    return c >= kEscapedByteBase + 0x80 && c <= kEscapedByteBase + 0xFF;
+}
+
+} // namespace
+#endif
+
 std::filesystem::path pathFromText(std::u16string_view text) {
 #ifdef _WIN32
     return std::filesystem::path(std::wstring(text.begin(), text.end()));
 #else
-    return std::filesystem::path(utf16ToUtf8(text));
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (isEscapedByte(text[i])) {
+            bytes.push_back(static_cast<char>(text[i] - kEscapedByteBase));
+            continue;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = kReplacement;
+        }
+        appendUtf8(bytes, cp);
+    }
+    return std::filesystem::path(std::move(bytes));
 #endif
 }
 
@@ -274,7 +305,23 @@ std::u16string textFromPath(const std::filesystem::path& path) {
     const std::wstring& w = path.native();
     return std::u16string(w.begin(), w.end());
 #else
-    return utf8ToUtf16(path.native());
+    const std::string& bytes = path.native();
+    std::u16string text;
+    text.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        char32_t cp = 0;
+        std::size_t invalid = 1;
+        const std::size_t n = decodeUtf8At(bytes, i, cp, invalid);
+        if (n != 0) {
+            appendCodePoint(text, cp);
+            i += n;
+            continue;
+        }
+        for (const std::size_t end = i + invalid; i < end; ++i)
+            text.push_back(static_cast<char16_t>(kEscapedByteBase + static_cast<unsigned char>(bytes[i])));
+    }
+    return text;
 #endif
 }
 

@@ -45,7 +45,9 @@ std::u16string decimal(std::int64_t value);
 // Values beyond 32 bits wrap to their low 32 bits.
 std::int32_t leadingInt32(std::u16string_view text);
 
-// Paths: the program's text form of a path and back. Never throws.
+// Paths: the program's text form of a path and back. Never throws. On POSIX the bytes of a name that are not
+// UTF-8 are kept as the lone surrogates U+DC80 ... U+DCFF, so every path read from the disk turns back into
+// the same path.
 std::filesystem::path pathFromText(std::u16string_view text);
 std::u16string textFromPath(const std::filesystem::path& path);
 // The native separator as text ("\\" on Windows, "/" elsewhere).

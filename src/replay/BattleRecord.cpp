@@ -8,6 +8,7 @@
 #include "json/Json.h"
 #include "json/TextCodec.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tapeloft {
@@ -17,6 +18,8 @@ namespace {
 constexpr int kColumns = 40;
 using Cells = std::array<std::u16string, kColumns>;
 
+// A line feed inside a cell would split it in two and shift every later column, the file's path in column
+// 32 among them, so texts from the replay (names, map, server) have theirs turned into spaces.
 std::u16string joinCells(const Cells& cells) {
     std::size_t size = kColumns;
     for (const auto& cell : cells)
@@ -25,7 +28,9 @@ std::u16string joinCells(const Cells& cells) {
     row.reserve(size);
     for (int c = 0; c < kColumns; ++c) {
         if (c > 0) row.push_back(u'\n');
+        const std::size_t start = row.size();
         row.append(cells[c]);
+        std::replace(row.begin() + static_cast<std::ptrdiff_t>(start), row.end(), u'\n', u' ');
     }
     return row;
 }
@@ -82,11 +87,20 @@ std::u16string number(const JsonValue& value) {
 } // namespace
 
 BattleRecord extractBattleRecord(std::u16string_view path, const Language& language) {
-    const ReplayBlocks blocks = readReplayBlocks(pathFromText(path), HeaderTest::Scan);
+    return battleRecordFromBlocks(readReplayBlocks(pathFromText(path), HeaderTest::Scan), path, language);
+}
+
+BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_view path,
+                                    const Language& language) {
     BattleRecord record;
     Cells cells;
     cells[32] = path;
     if (blocks.status == ReplayStatus::NotOpened) return record;
+    // A row cannot hold such a path (see joinCells), and a changed one would name another file.
+    if (path.find(u'\n') != std::u16string_view::npos) {
+        record.kind = BattleRecordKind::Unreadable;
+        return record;
+    }
     if (blocks.status == ReplayStatus::HeaderRejected) {
         cells[1] = language.message(7);
         record.kind = BattleRecordKind::Marker;

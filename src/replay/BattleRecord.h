@@ -7,6 +7,7 @@
 namespace tapeloft {
 
 class Language;
+struct ReplayBlocks;
 class ListModel;
 class Platform;
 
@@ -18,7 +19,7 @@ enum class BattleRecordKind {
     Marker,     // the header test failed: a row with the "not a replay" text
     Full,       // description and results
     NoResults,  // description without usable results: a tinted row
-    Unreadable, // the description cannot be read: no row, one message box
+    Unreadable, // the description cannot be read, or the path holds a line feed: no row, one message box
 };
 
 // One replay file as list text, before it goes into a list.
@@ -29,6 +30,10 @@ struct BattleRecord {
 
 // Reads one replay; never fails: a problem shows in the kind.
 BattleRecord extractBattleRecord(std::u16string_view path, const Language& language);
+// The record of blocks already read with the scan header test; path goes into column 32. Never fails. Line
+// feeds inside the replay's texts become spaces, so a row always has its 40 cells.
+BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_view path,
+                                    const Language& language);
 
 // Appends the record's row to the list, tinting it when it has no results, or shows the message of an
 // unreadable file. Does nothing for a file that could not be opened.

@@ -40,7 +40,8 @@ std::u16string withSeparator(std::u16string_view folder) {
 enum class EntryType { File, Folder, Other };
 
 // What an entry is without following links: a link to a folder (or a junction) is neither file nor
-// folder, so a link loop cannot trap the walk.
+// folder, so a link loop cannot trap the walk. A link counts as a file only when it leads to a regular
+// file: opening a pipe or a device behind a replay's name could block the scan for good.
 EntryType entryType(const fs::directory_entry& entry) {
     std::error_code ec;
 #ifndef _WIN32
@@ -62,7 +63,7 @@ EntryType entryType(const fs::directory_entry& entry) {
     case fs::file_type::regular:
         return EntryType::File;
     case fs::file_type::symlink:
-        return entry.is_directory(ec) || ec ? EntryType::Other : EntryType::File;
+        return entry.is_regular_file(ec) && !ec ? EntryType::File : EntryType::Other;
     default:
         return EntryType::Other;
     }

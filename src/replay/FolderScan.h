@@ -14,12 +14,12 @@ class Platform;
 inline constexpr std::u16string_view kReplayExtension = u"ivlreplay";
 
 // Number of files in the folder and every folder below it, whatever their names; an unreadable
-// folder counts 0. Links to folders are not followed.
+// folder counts 0. Links to folders are not followed; links count only when they lead to a regular file.
 std::int32_t countFolderFiles(std::u16string_view folder);
 
 // Walks the tree depth-first in listing order and calls onFile with the full path of every file whose
 // lower-cased base name and extension pass the filters ("*" passes anything). Folders that cannot be
-// listed and links to folders are skipped.
+// listed, links to folders and links to anything but a regular file (pipes, devices, nothing) are skipped.
 void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter,
                       const std::function<void(const std::u16string& path)>& onFile);

@@ -22,9 +22,7 @@ namespace tapeloft {
 
 namespace {
 
-// Large enough that a typical replay's pieces come in one read: a system call costs more than copying
-// the bytes beyond them.
-constexpr std::size_t kChunkSize = 64 * 1024;
+constexpr std::size_t kChunkSize = kReplayReadChunk;
 constexpr int kPieceCount = 11;
 // Positions are 32-bit; a longer text (only from a multi-gigabyte file) counts as unreadable.
 constexpr std::size_t kMaxTextBytes = 0x7FFFFFF0;
@@ -44,7 +42,8 @@ FileHandle openForReading(const std::filesystem::path& file) {
 #endif
 }
 
-// The file read front to back in large chunks; nothing beyond the chunk in hand is read.
+// The file read front to back in large chunks; nothing beyond the chunk in hand is read. Bytes already in
+// memory are handed out in chunks of the same kind, so both take the same path through the scanning below.
 class ChunkedFile final {
 public:
     explicit ChunkedFile(std::FILE* file)
@@ -52,16 +51,26 @@ public:
         // Our own buffer is the only one needed; stdio's would cost a second copy.
         std::setvbuf(file_, nullptr, _IONBF, 0);
     }
+    ChunkedFile(std::string_view bytes, std::size_t chunkSize)
+        : file_(nullptr), memory_(reinterpret_cast<const unsigned char*>(bytes.data())),
+          memoryLeft_(bytes.size()), memoryChunk_(std::max<std::size_t>(chunkSize, 1)) {}
 
     // False at the end of the file or on a read error (see failed()).
     bool refill() {
         pos = 0;
+        if (file_ == nullptr) {
+            size = std::min(memoryChunk_, memoryLeft_);
+            data = memory_;
+            memory_ += size;
+            memoryLeft_ -= size;
+            return size > 0;
+        }
         size = std::fread(buffer_.get(), 1, kChunkSize, file_);
         data = buffer_.get();
         return size > 0;
     }
     bool atChunkEnd() const { return pos == size; }
-    bool failed() const { return std::ferror(file_) != 0; }
+    bool failed() const { return file_ != nullptr && std::ferror(file_) != 0; }
 
     // Next byte, 0 past the end of the file.
     unsigned char nextByteOrZero() {
@@ -76,6 +85,9 @@ public:
 private:
     std::FILE* file_;
     std::unique_ptr<unsigned char[]> buffer_;
+    const unsigned char* memory_ = nullptr;
+    std::size_t memoryLeft_ = 0;
+    std::size_t memoryChunk_ = 0;
 };
 
 bool headerPasses(ChunkedFile& in, HeaderTest test) {
@@ -318,6 +330,21 @@ std::u16string ReplayBlocks::resultsText() const {
     return utf8ToUtf16(resultsUtf8);
 }
 
+namespace {
+
+// The header test and the 11 pieces; false when reading failed (the blocks then stay NotOpened).
+bool readHeaderAndPieces(ChunkedFile& in, HeaderTest test, ReplayBlocks& blocks, std::string& text) {
+    const bool passes = headerPasses(in, test);
+    if (in.failed()) return false; // e.g. a folder: it opens, but cannot be read
+    if (!passes) {
+        blocks.status = ReplayStatus::HeaderRejected;
+        return false;
+    }
+    return readPieces(in, text);
+}
+
+} // namespace
+
 ReplayBlocks readReplayBlocks(const std::filesystem::path& file, HeaderTest test) {
     ReplayBlocks blocks;
     try {
@@ -326,19 +353,27 @@ ReplayBlocks readReplayBlocks(const std::filesystem::path& file, HeaderTest test
             const FileHandle handle = openForReading(file);
             if (!handle) return blocks;
             ChunkedFile in(handle.get());
-            const bool passes = headerPasses(in, test);
-            if (in.failed()) return blocks; // e.g. a folder: it opens, but cannot be read
-            if (!passes) {
-                blocks.status = ReplayStatus::HeaderRejected;
-                return blocks;
-            }
-            if (!readPieces(in, text)) return blocks;
+            if (!readHeaderAndPieces(in, test, blocks, text)) return blocks;
         } // closed here, before the cutting
         cutBlocks(text, blocks);
         blocks.status = ReplayStatus::Opened;
         return blocks;
     } catch (const std::exception&) {
         // Out of memory on an absurd file: treat it as one that cannot be read.
+        return ReplayBlocks{};
+    }
+}
+
+ReplayBlocks readReplayBytes(std::string_view bytes, HeaderTest test, std::size_t chunkSize) {
+    ReplayBlocks blocks;
+    try {
+        std::string text;
+        ChunkedFile in(bytes, chunkSize);
+        if (!readHeaderAndPieces(in, test, blocks, text)) return blocks;
+        cutBlocks(text, blocks);
+        blocks.status = ReplayStatus::Opened;
+        return blocks;
+    } catch (const std::exception&) {
         return ReplayBlocks{};
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 // Reads the two JSON blocks (battle description and battle results) out of a replay file.
 namespace tapeloft {
@@ -28,5 +30,15 @@ struct ReplayBlocks {
 // Reads the first 11 pieces of the file after its header and cuts both blocks out of them.
 // Status NotOpened when the file cannot be opened or read (blocks empty); never throws.
 ReplayBlocks readReplayBlocks(const std::filesystem::path& file, HeaderTest test);
+
+// How many bytes readReplayBlocks reads from the file at a time: large enough that a typical replay's
+// pieces come in one read, as a system call costs more than copying the bytes beyond them.
+inline constexpr std::size_t kReplayReadChunk = 64 * 1024;
+
+// The same reading over a whole file's bytes already in memory, taken chunkSize bytes at a time (0 counts as
+// 1) as the file reader takes them from the file; the result does not depend on chunkSize. NotOpened only
+// when memory runs out or the text is too long for 32-bit positions.
+ReplayBlocks readReplayBytes(std::string_view bytes, HeaderTest test,
+                             std::size_t chunkSize = kReplayReadChunk);
 
 } // namespace tapeloft

@@ -294,15 +294,6 @@ std::u16string MainCommands::statusText(ReplayListKind kind) const {
     return state_.message(kind == ReplayListKind::Replays ? 75 : 76) + decimal(rows.rowCount());
 }
 
-bool MainCommands::storeShellPrice(std::u16string_view priceFieldText) {
-    if (leadingInt32(priceFieldText) == 0 || state_.priceKey.empty()) return false;
-    state_.priceText = std::u16string(priceFieldText);
-    if (writeSettingText(settingsPath(), settings::groupCenasnaryda, state_.priceKey, state_.priceText))
-        return true;
-    reportNotStored(settings::fileName);
-    return false;
-}
-
 // --- Exit ----------------------------------------------------------------------------------------------
 
 ExitSaving MainCommands::saveOnExit(int x, int y, int width, int height) {

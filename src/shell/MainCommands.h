@@ -120,9 +120,6 @@ public:
     bool openCurrent(ReplayListKind kind);
     // Message 75 or 76 followed by the number of rows shown.
     std::u16string statusText(ReplayListKind kind) const;
-    // The price field of a closing details window: stored under AppState::priceKey when its leading
-    // number is not 0. False when nothing was stored (a failure to store is shown: message 116).
-    bool storeShellPrice(std::u16string_view priceFieldText);
 
     // --- Exit ----------------------------------------------------------------------------------------
     // WndSett (the given outer left and top, inner width and height, the replay list's widths) in one

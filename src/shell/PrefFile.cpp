@@ -43,6 +43,18 @@ bool hasLineBreak(std::u16string_view s) {
     return s.find_first_of(u"\r\n") != std::u16string_view::npos;
 }
 
+// Half of a surrogate pair has no UTF-8 form: it would be written as U+FFFD and read back as that.
+bool hasLoneSurrogate(std::u16string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
+            ++i;
+        else if (c >= 0xD800 && c <= 0xDFFF)
+            return true;
+    }
+    return false;
+}
+
 #ifdef _WIN32
 std::u16string ansiToUtf16(std::string_view bytes) {
     if (bytes.empty()) return {};
@@ -169,6 +181,7 @@ PrefLine* PrefFile::findLine(std::u16string_view group, std::u16string_view key)
 
 bool PrefFile::canStore(std::u16string_view group, std::u16string_view key, std::u16string_view value) {
     if (hasLineBreak(group) || hasLineBreak(key) || hasLineBreak(value)) return false;
+    if (hasLoneSurrogate(group) || hasLoneSurrogate(key) || hasLoneSurrogate(value)) return false;
     if (group.find(u']') != std::u16string_view::npos) return false;
     if (key.find(u'=') != std::u16string_view::npos) return false;
     if (!key.empty() &&

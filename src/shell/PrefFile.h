@@ -63,8 +63,8 @@ public:
     bool set(std::u16string_view group, std::u16string_view key, std::u16string_view value);
     bool setInteger(std::u16string_view group, std::u16string_view key, std::int32_t value);
     // Whether a group, key and value survive a save and load unchanged (blanks around the value aside):
-    // no line breaks anywhere, no "]" in the group, no "=" in the key, and the key neither begins with a
-    // blank, "[" or ";" nor ends with a blank.
+    // no line breaks and no unpaired surrogates anywhere, no "]" in the group, no "=" in the key, and the key
+    // neither begins with a blank, "[" or ";" nor ends with a blank.
     static bool canStore(std::u16string_view group, std::u16string_view key, std::u16string_view value);
 
     const std::vector<PrefLine>& leadingLines() const { return leading_; }

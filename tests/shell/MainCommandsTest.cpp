@@ -550,17 +550,6 @@ TEST(MainCommandOpen, OpensTheLowestSelectedRowOnly) {
     EXPECT_EQ(s.platform.opened, std::vector{expected});
 }
 
-TEST(MainCommandPrice, StoresOnlyANonZeroLeadingNumber) {
-    Session s;
-    s.state.priceKey = u"N01_Warden";
-    for (std::u16string_view text : {u"0", u"abc", u"", u"  0012x"}) {
-        const bool stored = s.commands->storeShellPrice(text);
-        EXPECT_EQ(stored, text == u"  0012x");
-    }
-    EXPECT_EQ(readSettingText(s.settings(), settings::groupCenasnaryda, u"N01_Warden", u""), u"0012x");
-    EXPECT_EQ(s.state.priceText, u"  0012x");
-}
-
 // --- Exit and start-up -----------------------------------------------------------------------------------
 
 TEST(MainCommandExit, SavesGeometryWidthsAndOrderThatTheNextStartRestores) {

@@ -226,6 +226,7 @@ TEST(PrefFileWrite, StoredValuesReadBackAsWritten) {
         {u"g", u"", u"nameless"},
         {u"g", u"k]", u"[v]"},
         {u"g", u"empty", u""},
+        {u"g🎯", u"ключ🎯", u"🎯"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(utf8(c.group + u"/" + c.key));
@@ -243,11 +244,21 @@ TEST(PrefFileWrite, RefusesWhatWouldNotReadBack) {
         std::u16string group, key, value;
     };
     const std::vector<Case> cases = {
-        {"line break in value", u"g", u"k", u"a\r\nb = c"}, {"line feed in value", u"g", u"k", u"a\nb"},
-        {"line break in key", u"g", u"k\rx", u"v"},         {"line break in group", u"g\n[h]", u"k", u"v"},
-        {"bracket in group", u"a]b", u"k", u"v"},           {"equals in key", u"g", u"a=b", u"v"},
-        {"key opens a group", u"g", u"[x", u"v"},           {"key is a comment", u"g", u"; x", u"v"},
-        {"key begins with blank", u"g", u" k", u"v"},       {"key ends with tab", u"g", u"k\t", u"v"},
+        {"line break in value", u"g", u"k", u"a\r\nb = c"},
+        {"line feed in value", u"g", u"k", u"a\nb"},
+        {"line break in key", u"g", u"k\rx", u"v"},
+        {"line break in group", u"g\n[h]", u"k", u"v"},
+        {"bracket in group", u"a]b", u"k", u"v"},
+        {"equals in key", u"g", u"a=b", u"v"},
+        {"key opens a group", u"g", u"[x", u"v"},
+        {"key is a comment", u"g", u"; x", u"v"},
+        {"key begins with blank", u"g", u" k", u"v"},
+        {"key ends with tab", u"g", u"k\t", u"v"},
+        // Half a surrogate pair is written as U+FFFD (found by fuzz_prefs, input in fuzz/regressions/prefs).
+        {"lone high surrogate ending the key", u"g", u"k\xDA8B", u"v"},
+        {"lone low surrogate in value", u"g", u"k", u"\xDCB2v"},
+        {"pair split between key and value", u"g", u"k\xD83D", u"\xDE00"},
+        {"lone surrogate in group", u"g\xDFFF", u"k", u"v"},
     };
     const std::string original = "[g]\nk = old\n";
     for (const Case& c : cases) {

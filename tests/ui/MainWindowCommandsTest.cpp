@@ -301,7 +301,7 @@ private slots:
         QTest::keyPress(s.view(ReplayListKind::Favourites), Qt::Key_F3);
         QCOMPARE(opened.size(), std::size_t{2});
         QCOMPARE(opened[1], textFromPath(s.path(ReplayListKind::Favourites, 0)));
-        s.window->detailsClosed(u"25");
+        s.window->detailsClosed();
         QVERIFY(s.window->isEnabled());
     }
 

@@ -462,8 +462,7 @@ void MainWindow::openDetails(ReplayListKind kind, bool fromF3) {
     detailsOpener_(*path);
 }
 
-void MainWindow::detailsClosed(std::u16string_view priceFieldText) {
-    if (!priceFieldText.empty()) commands_.storeShellPrice(priceFieldText);
+void MainWindow::detailsClosed() {
     setEnabled(true);
     state_.detailsClosed = true;
 }

@@ -67,11 +67,12 @@ public:
     void setDetailsOpener(std::function<void(const std::u16string& path)> opener);
     // Opens the settings window (the main window stays usable).
     void setSettingsOpener(std::function<void()> opener);
-    // The details window has gone: stores a non-zero price from its price field (nothing when the text is
-    // empty), enables the main window and lets F3 open details again.
-    void detailsClosed(std::u16string_view priceFieldText = {});
+    // The details window has gone (it stores the price itself): enables the main window and lets F3
+    // open details again.
+    void detailsClosed();
 
     MainCommands& commands() { return commands_; }
+    Platform& platform() { return platform_; }
     ListModel& replayList() { return replays_; }
     ListModel& favouritesList() { return favourites_; }
     // A control of window 15 by its number (the folder button for 0); null for an unknown number.

@@ -1,9 +1,13 @@
 #include "shell/ui/TapeloftApp.h"
 
+#include "details/ui/DetailsWindow.h"
 #include "shell/AppState.h"
+#include "shell/Settings.h"
 #include "shell/ui/MainWindow.h"
+#include "shell/ui/SettingsWindow.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdlib>
@@ -15,6 +19,21 @@ int runTapeloft(int& argc, char** argv) {
     AppState state;
     loadSettingsAndLanguage(state);
     MainWindow window(state);
+    window.setDetailsOpener([&](const std::u16string& path) {
+        // The details window stores the price and enables the main window itself when it closes.
+        DetailsWindow* details =
+            DetailsWindow::open(path, state, window.platform(), std::filesystem::path(settings::fileName), &window);
+        if (details == nullptr) {
+            window.detailsClosed();
+            return;
+        }
+        QObject::connect(details, &DetailsWindow::closed, &window, [&window] { window.detailsClosed(); });
+        QObject::connect(&window, &QObject::destroyed, details, &QWidget::close);
+    });
+    QPointer<SettingsWindow> settingsWindow;
+    window.setSettingsOpener([&] {
+        SettingsWindow::showOrRaise(settingsWindow, state, window.replayList(), window.favouritesList(), {}, &window);
+    });
     window.restoreLayout();
     window.show();
     window.scanFolders();

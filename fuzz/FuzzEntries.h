@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The fuzz targets' entry functions, shared by the libFuzzer programs and the GoogleTest that runs them on
+// every build. Each takes any bytes, runs them through the code under test and checks what must hold for
+// every input; a broken check prints what broke and aborts, so both libFuzzer and ctest see a crash.
+namespace tapeloft::fuzz {
+
+// The UTF-8 and the UTF-16 entry point of the JSON parser agree on the bytes; the bytes read as UTF-16
+// parse without harm; every lookup on the trees is consistent.
+void fuzzJson(const std::uint8_t* data, std::size_t size);
+// The bytes as a replay file: read from memory in large and in small chunks and from a file (all three
+// agree), then the battle record and the battle details extracted from what was read.
+void fuzzReplay(const std::uint8_t* data, std::size_t size);
+// The bytes as a preference file: parse, write and parse again give the same file, values set through
+// set() read back, and a language built from it answers every message.
+void fuzzPrefs(const std::uint8_t* data, std::size_t size);
+
+enum class Target { Json, Replay, Prefs };
+
+struct Seed final {
+    std::string name; // a file name for the corpus folder
+    std::string bytes;
+};
+
+// Seeds made in the program: sample replays of every kind, their JSON blocks, and small hand-made cases.
+std::vector<Seed> builtInSeeds(Target target);
+
+// The hand-made seed files of a target below folder (fuzz/seeds/<target> of the checkout); empty when
+// the folder is missing.
+std::vector<Seed> seedFiles(const std::filesystem::path& folder);
+
+// "json", "replay" or "prefs".
+const char* targetName(Target target);
+
+} // namespace tapeloft::fuzz

@@ -1,0 +1,143 @@
+#include "FuzzEntries.h"
+
+#include "samplegen/SampleReplay.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace tapeloft::fuzz {
+
+namespace {
+
+using namespace std::string_literals;
+using samples::ResultsLayout;
+using samples::SampleOptions;
+
+// Small battles with short tails keep the inputs small, which keeps the fuzzer fast.
+std::vector<samples::SampleReplay> sampleReplays() {
+    std::vector<samples::SampleReplay> replays;
+    const ResultsLayout layouts[] = {ResultsLayout::Current, ResultsLayout::Earlier, ResultsLayout::None};
+    std::uint32_t seed = 1;
+    for (const ResultsLayout layout : layouts) {
+        for (const int vehicles : {2, 5, 30}) {
+            SampleOptions options;
+            options.layout = layout;
+            options.vehicleCount = vehicles;
+            options.tailBytes = 64;
+            replays.push_back(samples::makeSampleReplay(seed++, options));
+        }
+    }
+    SampleOptions rejected;
+    rejected.headerRejected = true;
+    rejected.tailBytes = 16;
+    rejected.vehicleCount = 2;
+    replays.push_back(samples::makeSampleReplay(seed++, rejected));
+    SampleOptions unreadable;
+    unreadable.descriptionUnreadable = true;
+    unreadable.tailBytes = 16;
+    unreadable.vehicleCount = 3;
+    replays.push_back(samples::makeSampleReplay(seed++, unreadable));
+    return replays;
+}
+
+std::vector<Seed> jsonSeeds() {
+    std::vector<Seed> seeds;
+    int n = 0;
+    for (const auto& replay : sampleReplays()) {
+        seeds.push_back({"sample-description-" + std::to_string(n), replay.facts.descriptionJson});
+        if (!replay.facts.resultsJson.empty())
+            seeds.push_back({"sample-results-" + std::to_string(n), replay.facts.resultsJson});
+        ++n;
+    }
+    const char* handMade[] = {
+        "{}",
+        "[]",
+        "  {\"a\":1}  ",
+        R"({"a":[1,-2,3.5,-0.0,1e3,2E-3,1.5e+2,true,false,null,"x"],"b":{"c":{}}})",
+        R"({"k":"\u00e9\u0041\ud83d\ude00\ud800x\\\"\/\b\f\n\r\t","\u0000":0})",
+        R"({"a":1,"a":[2],"a":{"b":3},"A":4})",
+        R"({"big":99999999999999999999999,"neg":-99999999999999999999999,"r":1e999999,"s":-1e-999999})",
+        R"({"int":2147483648,"m":-2147483649,"h":2.5,"h2":3.5,"h3":-2.5})",
+        R"([{"a":1}{"b":2},3 4,"x""y"])",
+        R"({"a":1 "b":2,"c":[1,,2],"d":tRuE,"e":NULL})",
+        R"({"s":"unterminated)",
+        R"({"a":"\u12)",
+        R"({"a":"\q\u00zz"})",
+        R"({"m":{"1":1,"2":2,"3":3,"4":4,"5":5,"6":6,"7":7,"8":8,"9":9,"10":10,"1":11}})",
+        "{\"\xC3\xA9\xF0\x9F\x98\x80\":\"\xFF\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\"}",
+    };
+    for (const char* text : handMade)
+        seeds.push_back({"hand-" + std::to_string(seeds.size()), text});
+    seeds.push_back({"deep-600", std::string(600, '[') + std::string(600, ']')});
+    seeds.push_back({"deep-512", std::string(512, '[') + std::string(512, ']')});
+    return seeds;
+}
+
+std::vector<Seed> replaySeeds() {
+    std::vector<Seed> seeds;
+    int n = 0;
+    for (auto& replay : sampleReplays())
+        seeds.push_back({"sample-" + std::to_string(n++), std::move(replay.bytes)});
+    const std::string header = samples::validHeader();
+    const std::string description = R"({"playerName":"a","vehicles":{"1":{"name":"a","team":1}},"x":"y"})";
+    const std::string results = R"([{"personal":{"xp":1},"common":{"winnerTeam":1}},{"1":{"team":1}},{}])";
+    seeds.push_back({"hand-empty", ""});
+    seeds.push_back({"hand-header", header});
+    seeds.push_back({"hand-details-header", std::string("\x12", 1)});
+    seeds.push_back({"hand-both", samples::assembleReplay(header, description, results)});
+    seeds.push_back({"hand-no-results", samples::assembleReplay(header, description)});
+    seeds.push_back({"hand-crlf", header + "\r\n" + description + "\r" + results + "\n\0tail"s});
+    seeds.push_back({"hand-markers-reversed", header + "\"}}]\0[{\"}\0{\""s + std::string(12, '\0')});
+    seeds.push_back(
+        {"hand-utf8", header + "{\"playerName\":\"\xD0\x90\xF0\x9F\x98\x80\xFF\",\"x\":\"\xE2\x82\"}"});
+    return seeds;
+}
+
+std::vector<Seed> prefSeeds() {
+    return {
+        {"hand-settings",
+         "\xEF\xBB\xBF\r\n[filepath]\r\nLang = rus.lng\r\npath_repl = /home/u/replays\r\n[WndSett]\r\nwndX = "
+         "10\r\n"
+         "Col0 = 120\r\n[accaunts]\r\nMRlog = \r\nMRpass = secret\r\n[cenasnaryda]\r\nN01_Warden = 250\r\n"},
+        {"hand-layout",
+         "lead = 1\n; comment\n  [g]  tail\n\tk\t=\t v \t\nplain line\n[g]\nk = second\n[G\nK=3\r"},
+        {"hand-cp1251", "[text]\r\ntxt1 = \xCF\xF0\xE8\xE2\xE5\xF2\r\ntxt2 = \x98\x80\xFF\r\n"},
+        {"hand-utf8", "[text]\ntxt1 = \xD0\x9F\xD1\x80\xD0\xB8\nTXT2 = two\n[mapnames]\nA = \xC3\xA9\n"},
+        {"hand-bom-invalid", "\xEF\xBB\xBF[x]\nk = \xFF\xFE\n\xEF\xBB\xBF[y]\n"},
+        {"hand-empty", ""},
+        {"hand-blank", " \t\r\n\r\n\n\r"},
+    };
+}
+
+} // namespace
+
+std::vector<Seed> builtInSeeds(Target target) {
+    switch (target) {
+    case Target::Json:
+        return jsonSeeds();
+    case Target::Replay:
+        return replaySeeds();
+    case Target::Prefs:
+        return prefSeeds();
+    }
+    return {};
+}
+
+std::vector<Seed> seedFiles(const std::filesystem::path& folder) {
+    std::vector<Seed> seeds;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        if (!it->is_regular_file(kind)) continue;
+        std::ifstream in(it->path(), std::ios::binary);
+        seeds.push_back({it->path().filename().string(),
+                         std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())});
+    }
+    // Listing order differs between systems; runs should not.
+    std::sort(seeds.begin(), seeds.end(), [](const Seed& a, const Seed& b) { return a.name < b.name; });
+    return seeds;
+}
+
+} // namespace tapeloft::fuzz
