@@ -27,18 +27,26 @@ bool FileOperations::copyFile(const fs::path& from, const fs::path& to) {
     if (fs::status(from, ec).type() != fs::file_type::regular) return false;
     for (int attempt = 0; attempt < 16; ++attempt) {
         const fs::path part = partName(to);
-        // copy_options::none refuses an existing name, so a file of someone else is never touched.
-        if (!fs::copy_file(from, part, fs::copy_options::none, ec)) {
-            if (ec == std::errc::file_exists) continue;
-            fs::remove(part, ec);
-            return false;
-        }
-        fs::rename(part, to, ec);
-        if (!ec) return true;
+        const NewFile copied = copyToNewFile(from, part);
+        if (copied == NewFile::NameTaken) continue;
+        if (copied == NewFile::Written && renameFile(part, to)) return true;
         fs::remove(part, ec);
         return false;
     }
     return false;
+}
+
+FileOperations::NewFile FileOperations::copyToNewFile(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    // copy_options::none refuses an existing name, so a file of someone else is never touched.
+    if (fs::copy_file(from, to, fs::copy_options::none, ec)) return NewFile::Written;
+    return ec == std::errc::file_exists ? NewFile::NameTaken : NewFile::Failed;
+}
+
+bool FileOperations::renameFile(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    return !ec;
 }
 
 bool FileOperations::removeFile(const fs::path& file) {

@@ -225,8 +225,11 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
         const std::u16string source(rows.cell(row, kPathColumn));
         const fs::path sourceFile = pathFromText(source);
         if (!files_.exists(sourceFile)) {
-            // Nothing left to move; the row would show a replay that is gone.
+            // Nothing left to move; the row would show a replay that is gone. The user is told, since
+            // the move they asked for did not happen.
             rows.removeRow(row);
+            ++outcome.vanished;
+            showError(state_.message(119) + source);
             continue;
         }
         const std::u16string target = joinFolderAndName(destination, textFromPath(sourceFile.filename()));
@@ -311,6 +314,9 @@ ExitSaving MainCommands::saveOnExit(int x, int y, int width, int height) {
     if (order.size() == state_.columnOrder.size())
         std::copy(order.begin(), order.end(), state_.columnOrder.begin());
     saved.columnOrderWritten = writeColumnOrder(columnOrderPath(), order);
+    // Told now, or the next start would silently come up with other sizes and columns.
+    if (!saved.settingsWritten) reportNotStored(settings::fileName);
+    if (!saved.columnOrderWritten) reportNotStored(kColumnOrderFileName);
     return saved;
 }
 

@@ -38,6 +38,7 @@ struct MoveOutcome final {
     int moved = 0;                   // rows whose file is now in the destination folder only
     int notCopied = 0;               // rows whose copy failed or was refused (message 79 each)
     int sourcesKept = 0;             // copied, but the source could not be deleted (message 115 each)
+    int vanished = 0;                // rows whose file was gone before the move (message 119 each)
     bool destinationMissing = false; // the destination folder is not configured (message 80)
 };
 
@@ -105,7 +106,8 @@ public:
     int deleteSelected(ReplayListKind kind);
     // Moves the files of the selected rows of `from` into the other list's folder (a namesake there is
     // replaced), then rescans that folder. A failed copy keeps the row (message 79); a source that cannot
-    // be deleted after its copy keeps its row and is reported (message 115), the copy stays.
+    // be deleted after its copy keeps its row and is reported (message 115), the copy stays; a row whose
+    // file is already gone leaves the list (message 119 + path).
     MoveOutcome moveSelected(ReplayListKind from);
     // The filter bar switch: on only sets the flag; off also clears every filter text, showing all rows.
     // Returns the new state.
@@ -123,7 +125,8 @@ public:
 
     // --- Exit ----------------------------------------------------------------------------------------
     // WndSett (the given outer left and top, inner width and height, the replay list's widths) in one
-    // write, then the replay list's column order to ColumnOrder.Dat. Nothing is reported.
+    // write, then the replay list's column order to ColumnOrder.Dat. A file that could not be written is
+    // reported (message 78 / 116 + its name) and left as it was.
     ExitSaving saveOnExit(int x, int y, int width, int height);
 
 private:

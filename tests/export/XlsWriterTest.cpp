@@ -1,6 +1,6 @@
 #include "export/XlsWriter.h"
 
-#include "export/FileSizeLimit.h"
+#include "support/FileSizeLimit.h"
 #include "export/XlsRecords.h"
 #include "support/FakePlatform.h"
 #include "json/TextCodec.h"

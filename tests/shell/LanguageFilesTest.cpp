@@ -189,7 +189,7 @@ TEST_P(LanguageFileTest, MessagesFitTheirRoles) {
     EXPECT_EQ(link.find_first_of(u" \t\u00A0"), std::u16string::npos);
 
     // Texts followed directly by a number, a folder or a file name end in a no-break space.
-    for (int n : {75, 76, 83, 84, 115, 116, 117}) {
+    for (int n : {75, 76, 83, 84, 115, 116, 117, 119}) {
         const std::u16string m = message(file_, n);
         ASSERT_FALSE(m.empty());
         EXPECT_EQ(m.back(), kNoBreakSpace) << "message " << n << ": " << utf16ToUtf8(m);

@@ -1,5 +1,6 @@
 #include "shell/MainCommands.h"
 
+#include "CommandSession.h"
 #include "samplegen/SampleReplay.h"
 #include "shell/AppState.h"
 #include "shell/ColumnOrderFile.h"
@@ -19,100 +20,11 @@
 
 using namespace tapeloft;
 using tapeloft::test::FakePlatform;
+using tapeloft::test::Session;
 using tapeloft::test::readBytes;
 using tapeloft::test::TempDir;
 namespace fs = std::filesystem;
-
-namespace {
-
-// The real file system, with single operations made to fail on request.
-class ScriptedFiles final : public FileOperations {
-public:
-    std::set<fs::path> failCopyFrom;
-    std::set<fs::path> failRemove;
-    int copies = 0;
-
-    bool copyFile(const fs::path& from, const fs::path& to) override {
-        ++copies;
-        if (failCopyFrom.contains(from)) return false;
-        return FileOperations::copyFile(from, to);
-    }
-    bool removeFile(const fs::path& file) override {
-        if (failRemove.contains(file)) return false;
-        return FileOperations::removeFile(file);
-    }
-};
-
-class Listener final : public MainCommandsListener {
-public:
-    std::vector<ReplayListKind> folders;
-    int statusUpdates = 0;
-    void folderChanged(ReplayListKind kind) override { folders.push_back(kind); }
-    void statusChanged() override { ++statusUpdates; }
-};
-
-std::u16string withSeparator(const fs::path& folder) {
-    return textFromPath(folder) + std::u16string(nativeSeparator());
-}
-
-// A work folder with a replay folder of five and a favourites folder of two generated replays.
-struct Session {
-    TempDir dir;
-    FakePlatform platform;
-    ScriptedFiles files;
-    Listener listener;
-    AppState state;
-    ListModel replays;
-    ListModel favourites;
-    std::unique_ptr<MainCommands> commands;
-    fs::path replayDir = dir.path() / "replays";
-    fs::path favouriteDir = dir.path() / "favourites";
-
-    explicit Session(int replayCount = 5, int favouriteCount = 2) {
-        state.language = Language::load(test::sourceDir() / "lang" / "rus.lng");
-        state.replayFolder = withSeparator(replayDir);
-        state.favouritesFolder = withSeparator(favouriteDir);
-        replays = makeReplayListModel(state.language, ReplayListKind::Replays);
-        favourites = makeReplayListModel(state.language, ReplayListKind::Favourites);
-        fs::create_directories(replayDir);
-        fs::create_directories(favouriteDir);
-        samples::writeSampleFolder(replayDir, replayCount, 11, {}, true);
-        samples::writeSampleFolder(favouriteDir, favouriteCount, 22, {}, true);
-        commands = std::make_unique<MainCommands>(state, replays, favourites, platform, files, dir.path());
-        commands->setListener(&listener);
-        commands->rescan();
-        listener = Listener();
-    }
-
-    const std::u16string& msg(int n) const { return state.message(n); }
-    fs::path settings() const { return dir.path() / "Settings.ini"; }
-
-    static std::vector<fs::path> paths(const ListModel& list) {
-        std::vector<fs::path> out;
-        for (int r = 0; r < list.rowCount(); ++r)
-            out.push_back(pathFromText(list.cell(r, kPathColumn)));
-        return out;
-    }
-    static std::set<std::string> names(const ListModel& list) {
-        std::set<std::string> out;
-        for (const auto& path : paths(list))
-            out.insert(path.filename().string());
-        return out;
-    }
-    static std::set<std::string> filesIn(const fs::path& folder) {
-        std::set<std::string> out;
-        for (const auto& entry : fs::recursive_directory_iterator(folder))
-            if (entry.is_regular_file()) out.insert(entry.path().filename().string());
-        return out;
-    }
-    void select(ListModel& list, std::initializer_list<int> rows) {
-        list.clearSelection();
-        for (int row : rows)
-            list.setSelected(row, true);
-    }
-};
-
-} // namespace
+using tapeloft::test::withSeparator;
 
 // --- Paths -----------------------------------------------------------------------------------------------
 
@@ -472,10 +384,12 @@ TEST(MainCommandMove, ARowWhoseFileIsGoneLeavesTheList) {
     const fs::path gone = Session::paths(s.replays)[0];
     fs::remove(gone);
     s.select(s.replays, {0});
-    s.commands->moveSelected(ReplayListKind::Replays);
+    EXPECT_EQ(s.commands->moveSelected(ReplayListKind::Replays).vanished, 1);
     EXPECT_EQ(s.replays.rowCount(), 4);
     EXPECT_EQ(s.favourites.rowCount(), 2);
     EXPECT_EQ(s.files.copies, 0);
+    ASSERT_EQ(s.platform.messages.size(), 1u);
+    EXPECT_EQ(s.platform.messages[0].text, s.msg(119) + textFromPath(gone));
 }
 
 // --- Filter bar ------------------------------------------------------------------------------------------
