@@ -333,4 +333,18 @@ std::u16string_view nativeSeparator() {
 #endif
 }
 
+bool isPathSeparator(char16_t c) {
+#ifdef _WIN32
+    return c == u'\\' || c == u'/';
+#else
+    return c == u'/';
+#endif
+}
+
+std::u16string withTrailingSeparator(std::u16string_view folder) {
+    std::u16string text(folder);
+    if (text.empty() || !isPathSeparator(text.back())) text.append(nativeSeparator());
+    return text;
+}
+
 } // namespace tapeloft

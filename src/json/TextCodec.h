@@ -52,5 +52,10 @@ std::filesystem::path pathFromText(std::u16string_view text);
 std::u16string textFromPath(const std::filesystem::path& path);
 // The native separator as text ("\\" on Windows, "/" elsewhere).
 std::u16string_view nativeSeparator();
+// Whether c separates path components here: "\\" and "/" on Windows, "/" elsewhere.
+bool isPathSeparator(char16_t c);
+// The folder with a separator at its end: unchanged when it already ends with one, the native one added
+// otherwise (an empty folder becomes the separator alone).
+std::u16string withTrailingSeparator(std::u16string_view folder);
 
 } // namespace tapeloft

@@ -21,22 +21,6 @@ namespace tapeloft {
 
 namespace {
 
-bool endsWithSeparator(std::u16string_view folder) {
-    if (folder.empty()) return false;
-    const char16_t last = folder.back();
-#ifdef _WIN32
-    return last == u'\\' || last == u'/';
-#else
-    return last == u'/';
-#endif
-}
-
-std::u16string withSeparator(std::u16string_view folder) {
-    std::u16string text(folder);
-    if (!endsWithSeparator(folder)) text.append(nativeSeparator());
-    return text;
-}
-
 enum class EntryType { File, Folder, Other };
 
 // What an entry is without following links: a link to a folder (or a junction) is neither file nor
@@ -83,7 +67,7 @@ template <class OnEntry> void walkTree(std::u16string_view root, OnEntry&& onEnt
         fs::directory_iterator it(pathFromText(folder), fs::directory_options::skip_permission_denied, ec);
         if (!ec) stack.push_back({std::move(folder), std::move(it)});
     };
-    open(withSeparator(root));
+    open(withTrailingSeparator(root));
     while (!stack.empty()) {
         Level& level = stack.back();
         if (level.it == fs::directory_iterator()) {

@@ -21,14 +21,6 @@ namespace {
 
 constexpr std::u16string_view kExportFilter = u"Excel file(*.xls) | *.xls";
 
-bool isSeparator(char16_t c) {
-#ifdef _WIN32
-    return c == u'\\' || c == u'/';
-#else
-    return c == u'/';
-#endif
-}
-
 // The folder as a prefix of the paths inside it: native separators, one at the end, and on Windows in
 // lower case, since the file system ignores letter case there.
 std::u16string folderPrefix(std::u16string_view folder) {
@@ -37,8 +29,7 @@ std::u16string folderPrefix(std::u16string_view folder) {
     std::replace(text.begin(), text.end(), u'/', u'\\');
     text = toLower(text);
 #endif
-    if (text.empty() || !isSeparator(text.back())) text.append(nativeSeparator());
-    return text;
+    return withTrailingSeparator(text);
 }
 
 // How a destination is remembered within one move, so that two sources of the same name never land on
@@ -55,7 +46,7 @@ std::u16string destinationKey(std::u16string_view path) {
 
 std::u16string joinFolderAndName(std::u16string_view folder, std::u16string_view name) {
     std::u16string path(folder);
-    if (!path.empty() && !isSeparator(path.back())) path.append(nativeSeparator());
+    if (!path.empty() && !isPathSeparator(path.back())) path.append(nativeSeparator());
     path.append(name);
     return path;
 }

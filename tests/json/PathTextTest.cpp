@@ -43,3 +43,19 @@ TEST(PathText, OtherLoneSurrogatesStillBecomeReplacementCharacters) {
               "c\xEF\xBF\xBD");
 }
 #endif
+
+TEST(PathText, ATrailingSeparatorIsAddedOnlyWhenMissing) {
+    const std::u16string sep(nativeSeparator());
+    EXPECT_EQ(withTrailingSeparator(u"/r/fav"), u"/r/fav" + sep);
+    EXPECT_EQ(withTrailingSeparator(u"/r/fav" + sep), u"/r/fav" + sep);
+    EXPECT_EQ(withTrailingSeparator(u""), sep);
+    EXPECT_TRUE(isPathSeparator(u'/'));
+    EXPECT_FALSE(isPathSeparator(u':'));
+#ifdef _WIN32
+    EXPECT_TRUE(isPathSeparator(u'\\'));
+    EXPECT_EQ(withTrailingSeparator(u"C:/r/"), u"C:/r/");
+#else
+    EXPECT_FALSE(isPathSeparator(u'\\')); // an ordinary character of a name here
+    EXPECT_EQ(withTrailingSeparator(u"/r\\"), u"/r\\/");
+#endif
+}
