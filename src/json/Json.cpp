@@ -27,13 +27,22 @@ namespace {
 // Deeper documents fail: the parser recurses once per level and must not run out of stack.
 constexpr int kMaxDepth = 512;
 // Objects with more members than this get a hash index; smaller ones are searched in order.
-constexpr std::uint32_t kIndexThreshold = 8;
+constexpr std::uint32_t kIndexThreshold = 64;
 // Texts this long or longer fail, so every count and size fits in 31 bits.
 constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
 // A string or number this long or longer fails: a node keeps its text size in 28 bits.
 constexpr std::size_t kMaxTextUnits = std::size_t{1} << 28;
 
 constexpr JsonValue kEmptyValue{};
+
+// The units that end a number token where an integer usually ends: comma, closing bracket or
+// brace, whitespace.
+constexpr std::array<bool, 256> kEndsNumber = [] {
+    std::array<bool, 256> ends{};
+    for (const unsigned char c : {',', ']', '}', ' ', '\n', '\r', '\t'})
+        ends[c] = true;
+    return ends;
+}();
 
 template <class Unit> bool isWhitespace(Unit c) {
     return c <= ' ' && (c == ' ' || c == '\n' || c == '\r' || c == '\t');
@@ -174,29 +183,28 @@ class JsonArena final {
 public:
     explicit JsonArena(std::size_t firstBlockBytes) : nextBlockBytes_(firstBlockBytes) {}
 
-    void* allocate(std::size_t size, std::size_t align) {
-        char* p = alignUp(cur_, align);
-        if (p > limit_ || static_cast<std::size_t>(limit_ - p) < size) {
-            addBlock(size + align);
-            p = alignUp(cur_, align);
-        }
+    // The free space always starts on a multiple of kAlign, so allocating needs no alignment step.
+    static constexpr std::size_t kAlign = 8;
+
+    // Room for count objects of type T, not yet constructed.
+    template <class T> T* allocate(std::size_t count) {
+        static_assert(alignof(T) <= kAlign && std::is_trivially_destructible_v<T>);
+        const std::size_t size = roundUp(count * sizeof(T));
+        if (static_cast<std::size_t>(limit_ - cur_) < size) addBlock(size);
+        char* const p = cur_;
         cur_ = p + size;
-        return p;
+        return reinterpret_cast<T*>(p);
     }
 
-    template <class T> T* make() { return ::new (allocate(sizeof(T), alignof(T))) T(); }
+    template <class T> T* make() { return ::new (allocate<T>(1)) T(); }
 
     // A text is written in place after everything allocated so far and closed when complete;
     // nothing else may be allocated while it is open.
     char16_t* openText(char16_t*& capacityEnd, std::size_t units) {
-        char16_t* start = reinterpret_cast<char16_t*>(alignUp(cur_, alignof(char16_t)));
-        capacityEnd = reinterpret_cast<char16_t*>(limit_);
-        if (start > capacityEnd || static_cast<std::size_t>(capacityEnd - start) < units) {
+        if (static_cast<std::size_t>(limit_ - cur_) < units * sizeof(char16_t))
             addBlock(units * sizeof(char16_t));
-            start = reinterpret_cast<char16_t*>(cur_);
-            capacityEnd = reinterpret_cast<char16_t*>(limit_);
-        }
-        return start;
+        capacityEnd = reinterpret_cast<char16_t*>(limit_);
+        return reinterpret_cast<char16_t*>(cur_);
     }
 
     // Moves the open text [start, write) to a new block with room for at least `more` further
@@ -211,24 +219,28 @@ public:
         capacityEnd = reinterpret_cast<char16_t*>(limit_);
     }
 
-    void closeText(char16_t* write) { cur_ = reinterpret_cast<char*>(write); }
+    void closeText(char16_t* write) { cur_ = alignUp(reinterpret_cast<char*>(write)); }
 
     // Gives back a text that was the last thing closed.
     void dropText(const char16_t* start, std::size_t size) {
-        if (reinterpret_cast<const char*>(start + size) == cur_)
+        if (alignUp(const_cast<char*>(reinterpret_cast<const char*>(start + size))) == cur_)
             cur_ = const_cast<char*>(reinterpret_cast<const char*>(start));
     }
 
 private:
     static constexpr std::size_t kMaxBlockBytes = std::size_t{4} << 20;
 
-    static char* alignUp(char* p, std::size_t align) {
+    static std::size_t roundUp(std::size_t size) { return (size + kAlign - 1) & ~(kAlign - 1); }
+
+    static char* alignUp(char* p) {
         const auto address = reinterpret_cast<std::uintptr_t>(p);
-        return p + (((address + align - 1) & ~(std::uintptr_t{align} - 1)) - address);
+        return p + (roundUp(address) - address);
     }
 
+    // Blocks come from operator new[], aligned for any fundamental type, and their sizes are
+    // multiples of kAlign.
     void addBlock(std::size_t minBytes) {
-        const std::size_t size = (std::max(nextBlockBytes_, minBytes) + 15) & ~std::size_t{15};
+        const std::size_t size = roundUp(std::max(nextBlockBytes_, minBytes));
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
         cur_ = blocks_.back().get();
         limit_ = cur_ + size;
@@ -276,6 +288,8 @@ private:
 
     // The position of the first character that is not whitespace; the end when there is none.
     const Unit* skipWhitespace(const Unit* p) const {
+        // Most tokens are followed by nothing or a single space.
+        if (p != end_ && *p > ' ') return p;
         while (p != end_ && isWhitespace(*p))
             ++p;
         return p;
@@ -298,8 +312,37 @@ private:
             return p;
         }
         default:
+            if constexpr (kUtf8 && std::endian::native == std::endian::little) {
+                if (const Unit* after = parseShortScalar(p, node)) return after;
+            }
             return parseScalar(p, node);
         }
+    }
+
+    // UTF-8 only: reads the usual tokens, an integer of up to seven digits or a literal in lower
+    // case, where eight bytes can be read at once; nullptr for anything else, which parseScalar
+    // then reads.
+    const Unit* parseShortScalar(const Unit* p, JsonValue& node) {
+        const bool negative = *p == '-';
+        const Unit* const digits = p + (negative ? 1 : 0);
+        if (end_ - digits < 8) return nullptr;
+        std::uint64_t word;
+        std::memcpy(&word, digits, sizeof word);
+        const std::uint64_t values = word ^ 0x3030303030303030ull;
+        const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
+        if (flags & 0x80) {
+            if (negative) return nullptr;
+            const auto low = static_cast<std::uint32_t>(word);
+            if (low == 0x65757274u) return setLiteral(node, JsonKind::True, 1, p + 4); // "true"
+            if (low == 0x6C6C756Eu) return setLiteral(node, JsonKind::Null, 0, p + 4); // "null"
+            if (low == 0x736C6166u && digits[4] == 'e') return setLiteral(node, JsonKind::False, 0, p + 5);
+            return nullptr;
+        }
+        if (flags == 0) return nullptr;
+        const auto n = static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+        if (!kEndsNumber[digits[n]]) return nullptr;
+        setInteger(node, negative ? 0 - digitValue(values, n) : digitValue(values, n));
+        return digits + n;
     }
 
     const Unit* parseObject(const Unit* p, JsonValue& node) {
@@ -372,18 +415,27 @@ private:
     // After the opening quote of a key; sets `key` to its index in keys_.
     const Unit* parseKey(const Unit* p, std::uint32_t guess, std::uint32_t& key) {
         if constexpr (kUtf8) {
+            // The guess is compared together with its closing quote, which needs no scan for the
+            // key's end: its earlier occurrence holds no quote, backslash or non-ASCII byte.
+            if (guess != kNoKey) {
+                KeyEntry& entry = keys_[guess];
+                if (entry.raw != nullptr && sameRawKey(entry.raw, p, entry.size)) {
+                    entry.raw = p; // the nearer copy is likelier in cache next time
+                    key = guess;
+                    return p + entry.size + 1;
+                }
+            }
+        }
+        return parseOtherKey(p, guess, key);
+    }
+
+    // parseKey past the UTF-8 guess.
+    [[gnu::noinline]] const Unit* parseOtherKey(const Unit* p, std::uint32_t guess, std::uint32_t& key) {
+        if constexpr (kUtf8) {
             // Plain ASCII keys, the usual case, are matched by their bytes without decoding.
             const Unit* const stop = findSpecial(p);
             if (stop != end_ && *stop == '"') {
                 const auto size = static_cast<std::uint32_t>(stop - p);
-                if (guess != kNoKey) {
-                    KeyEntry& entry = keys_[guess];
-                    if (entry.raw != nullptr && entry.size == size && sameBytes(entry.raw, p, size)) {
-                        entry.raw = p; // the nearer copy is likelier in cache next time
-                        key = guess;
-                        return stop + 1;
-                    }
-                }
                 const std::uint32_t hash = hashBytes(p, size);
                 const auto mask = static_cast<std::uint32_t>(rawKeys_.slots.size() - 1);
                 std::uint32_t slot = hash & mask;
@@ -530,6 +582,33 @@ private:
         return mixHash(std::rotl(h, 23) ^ word);
     }
 
+    // UTF-8 only: whether the size bytes at p and the quote after them equal those at raw, an
+    // earlier plain key of that size with its closing quote.
+    bool sameRawKey(const Unit* raw, const Unit* p, std::size_t size) const {
+        const std::size_t length = size + 1;
+#ifdef TAPELOFT_JSON_SSE2
+        // raw lies before p, so sixteen bytes can be read at both wherever they can at p.
+        if (end_ - p >= 16) {
+            if (length <= 16) return (differ16(raw, p) & ((1u << length) - 1)) == 0;
+            if (static_cast<std::size_t>(end_ - p) < length) return false;
+            for (std::size_t k = 0; k + 16 < length; k += 16)
+                if (differ16(raw + k, p + k) != 0) return false;
+            return differ16(raw + length - 16, p + length - 16) == 0; // the last sixteen, overlapping
+        }
+#endif
+        if (static_cast<std::size_t>(end_ - p) < length) return false;
+        return p[size] == '"' && sameBytes(raw, p, size);
+    }
+
+#ifdef TAPELOFT_JSON_SSE2
+    // A bit for every one of the sixteen bytes at a and b that differs.
+    static unsigned differ16(const Unit* a, const Unit* b) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y))) ^ 0xFFFFu;
+    }
+#endif
+
     bool sameBytes(const Unit* a, const Unit* b, std::size_t size) const {
         if (size < 8) return loadPartial(a, size) == loadPartial(b, size);
         std::uint64_t x, y;
@@ -600,10 +679,8 @@ private:
     // At most half the slots are in use, so probes stay short.
     void buildIndex(JsonObject& object) {
         const std::uint32_t slotCount = std::bit_ceil(object.count * 2 + 2);
-        object.slots =
-            static_cast<JsonMember**>(arena_.allocate(slotCount * sizeof(JsonMember*), alignof(JsonMember*)));
-        object.tags = static_cast<std::uint16_t*>(
-            arena_.allocate(slotCount * sizeof(std::uint16_t), alignof(std::uint16_t)));
+        object.slots = arena_.allocate<JsonMember*>(slotCount);
+        object.tags = arena_.allocate<std::uint16_t>(slotCount);
         std::fill_n(object.tags, slotCount, std::uint16_t{0});
         object.slotMask = slotCount - 1;
         for (JsonMember* m = object.first; m != nullptr; m = m->next)
@@ -655,8 +732,7 @@ private:
             }
         }
         const std::size_t count = index + 1;
-        auto* elements =
-            static_cast<JsonValue*>(arena_.allocate(count * sizeof(JsonValue), alignof(JsonValue)));
+        auto* elements = arena_.allocate<JsonValue>(count);
         std::copy(stack_.begin() + static_cast<std::ptrdiff_t>(base),
                   stack_.begin() + static_cast<std::ptrdiff_t>(base + count), elements);
         stack_.resize(base);
@@ -747,14 +823,20 @@ private:
         const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
         const std::size_t n = flags == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(flags)) / 8;
         if (n == 0) return 0;
-        // The first digit is the lowest byte; shifting pads the number with leading zeros to eight.
+        magnitude = magnitude * kPowers[n] + digitValue(values, n);
+        return n;
+    }
+
+    // The number that the first n (1 to 8) of the eight digit values in `values` spell, the first
+    // digit in the lowest byte.
+    static std::uint64_t digitValue(std::uint64_t values, std::size_t n) {
+        // Shifting pads the number with leading zeros to eight digits.
         std::uint64_t v = values << (8 * (8 - n));
         v = (v * 10) + (v >> 8);
         v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
              (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
             32;
-        magnitude = magnitude * kPowers[n] + (v & 0xFFFFFFFFu);
-        return n;
+        return v & 0xFFFFFFFFu;
     }
 
     // Digits of more than 18 places, read as a signed 64-bit number saturating as strtoll does.
