@@ -70,32 +70,36 @@ inline std::uint32_t mixHash(std::uint64_t h) {
     return static_cast<std::uint32_t>(h);
 }
 
-// Four units per step with independent multiplies; keys are short, so a serial chain per unit
-// would cost more than the rest of the member.
+constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ull;
+
+// The low bytes of `count` (at most eight) units as one little-endian word; their high bytes are
+// folded into `high`.
+inline std::uint64_t lowBytes(const char16_t* units, std::size_t count, std::uint64_t& high) {
+    std::uint64_t word = 0;
+    for (std::size_t k = count; k > 0; --k) {
+        word = (word << 8) | (units[k - 1] & 0xFFu);
+        high = std::rotl(high, 7) ^ (units[k - 1] >> 8);
+    }
+    return word;
+}
+
+// Eight units per step, taken as the word of their low bytes; high bytes are mixed in apart. An
+// ASCII text so hashes as its UTF-8 bytes do (the parser's hashBytes), and a plain key in UTF-8
+// input needs no decoding to be looked up.
 std::uint32_t hashKey(const char16_t* key, std::size_t size) {
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
     std::uint64_t h = size;
-    std::size_t k = 0;
-    for (; k + 4 <= size; k += 4) {
-        std::uint64_t word;
-        std::memcpy(&word, key + k, sizeof word);
-        h = std::rotl(h, 23) ^ (word * kMultiplier);
+    std::uint64_t high = 0;
+    std::uint64_t word;
+    if (size >= 8) {
+        for (std::size_t k = 0; k + 8 < size; k += 8)
+            h = std::rotl(h, 23) ^ (lowBytes(key + k, 8, high) * kHashMultiplier);
+        word = lowBytes(key + size - 8, 8, high); // the last eight, overlapping
+    } else {
+        word = lowBytes(key, size, high);
     }
-    std::uint64_t tail = 0;
-    switch (size - k) {
-    case 3:
-        tail |= std::uint64_t{key[k + 2]} << 32;
-        [[fallthrough]];
-    case 2:
-        tail |= std::uint64_t{key[k + 1]} << 16;
-        [[fallthrough]];
-    case 1:
-        tail |= key[k];
-        break;
-    default:
-        break;
-    }
-    return mixHash(std::rotl(h, 23) ^ tail);
+    h = std::rotl(h, 23) ^ word;
+    if (high != 0) h ^= std::rotl(high * kHashMultiplier, 31);
+    return mixHash(h);
 }
 
 inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
@@ -268,8 +272,6 @@ public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
         : begin_(begin), end_(end), arena_(arena) {
         stack_.reserve(64);
-        keys_.reserve(128);
-        firstKeys_.fill(kNoKey);
     }
 
     bool parseRoot(JsonValue& root) {
@@ -290,6 +292,7 @@ private:
     const Unit* skipWhitespace(const Unit* p) const {
         // Most tokens are followed by nothing or a single space.
         if (p != end_ && *p > ' ') return p;
+        if (p != end_ && *p == ' ' && ++p != end_ && *p > ' ') return p;
         while (p != end_ && isWhitespace(*p))
             ++p;
         return p;
@@ -347,6 +350,9 @@ private:
 
     const Unit* parseObject(const Unit* p, JsonValue& node) {
         if (++depth_ > kMaxDepth) return nullptr;
+        // The guesses of a level are cleared when the document first gets that deep.
+        while (guessedDepth_ < depth_)
+            firstKeys_[++guessedDepth_] = nullptr;
         node.setKind(JsonKind::Object);
         if (node.object_ != nullptr) node.object_->reopened = true;
         p = skipWhitespace(p);
@@ -355,25 +361,33 @@ private:
             --depth_;
             return p + 1;
         }
+        if (node.object_ == nullptr) {
+            node.object_ = arena_.make<JsonObject>();
+            node.object_->id = ++objectCount_;
+            node.object_->tail = &node.object_->first;
+        }
+        JsonObject& object = *node.object_;
         // Objects side by side tend to repeat their keys in the same order: guess each key as the
         // one that followed the previous key last time, or the first key of the last object opened
         // at this depth.
-        std::uint32_t previous = kNoKey;
+        KeyEntry* previous = nullptr;
         for (;;) {
             if (*p != '"') return nullptr;
-            const std::uint32_t guess = previous == kNoKey ? firstKeys_[depth_] : keys_[previous].next;
-            std::uint32_t key = kNoKey;
+            KeyEntry* const guess = previous == nullptr ? firstKeys_[depth_] : previous->next;
+            KeyEntry* key = nullptr;
             p = parseKey(p + 1, guess, key);
             if (p == nullptr) return nullptr;
-            if (previous == kNoKey)
+            if (previous == nullptr)
                 firstKeys_[depth_] = key;
             else
-                keys_[previous].next = key;
+                previous->next = key;
             previous = key;
-            p = skipWhitespace(p);
-            if (p == end_ || *p != ':') return nullptr;
+            if (p == end_ || *p != ':') {
+                p = skipWhitespace(p);
+                if (p == end_ || *p != ':') return nullptr;
+            }
             // A repeated key parses into the member it already has, without clearing it.
-            p = parseValue(skipWhitespace(p + 1), memberFor(node, keys_[key]).value);
+            p = parseValue(skipWhitespace(p + 1), memberFor(object, *key).value);
             if (p == nullptr) return nullptr;
             p = skipWhitespace(p);
             if (p == end_) return nullptr;
@@ -381,7 +395,6 @@ private:
                 p = skipWhitespace(p + 1);
                 if (p == end_ || *p == '}') return nullptr;
             } else if (*p == '}') {
-                JsonObject& object = *node.object_;
                 if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
                 --depth_;
                 return p + 1;
@@ -390,74 +403,54 @@ private:
         }
     }
 
-    // Every distinct key text of the document once; a repeat gives its text back to the arena.
+    // Every distinct key text of the document once, in the arena; a repeat gives its text back.
     // Equal keys are then one pointer, and each key remembers the object it was last added to.
-    static constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
-
     struct KeyEntry {
-        const char16_t* text;
-        std::uint32_t size;
-        std::uint32_t hash;
-        const JsonKey* record;      // what the members point to
-        std::uint32_t lastObjectId; // 0: in no object yet
-        std::uint32_t next;         // the key that followed this one last time
-        JsonMember* lastMember;
-        const Unit* raw; // UTF-8 only: the latest plain occurrence in the input, if any
-        std::uint32_t rawHash;
+        JsonKey record;           // what the members point to
+        KeyEntry* next = nullptr; // the key that followed this one last time
+        JsonMember* lastMember = nullptr;
+        const Unit* raw = nullptr;      // UTF-8 only: the latest plain occurrence in the input
+        std::uint32_t lastObjectId = 0; // 0: in no object yet
     };
 
-    // Open addressing over keys_ (index + 1; 0 = empty), half full at most.
-    struct KeyTable {
-        std::vector<std::uint32_t> slots = std::vector<std::uint32_t>(256, 0);
-        std::uint32_t used = 0;
-    };
-
-    // After the opening quote of a key; sets `key` to its index in keys_.
-    const Unit* parseKey(const Unit* p, std::uint32_t guess, std::uint32_t& key) {
+    // After the opening quote of a key; sets `key` to its entry.
+    const Unit* parseKey(const Unit* p, KeyEntry* guess, KeyEntry*& key) {
         if constexpr (kUtf8) {
             // The guess is compared together with its closing quote, which needs no scan for the
             // key's end: its earlier occurrence holds no quote, backslash or non-ASCII byte.
-            if (guess != kNoKey) {
-                KeyEntry& entry = keys_[guess];
-                if (entry.raw != nullptr && sameRawKey(entry.raw, p, entry.size)) {
-                    entry.raw = p; // the nearer copy is likelier in cache next time
-                    key = guess;
-                    return p + entry.size + 1;
-                }
+            if (guess != nullptr && guess->raw != nullptr && sameRawKey(guess->raw, p, guess->record.size)) {
+                guess->raw = p; // the nearer copy is likelier in cache next time
+                key = guess;
+                return p + guess->record.size + 1;
             }
         }
         return parseOtherKey(p, guess, key);
     }
 
     // parseKey past the UTF-8 guess.
-    [[gnu::noinline]] const Unit* parseOtherKey(const Unit* p, std::uint32_t guess, std::uint32_t& key) {
+    [[gnu::noinline]] const Unit* parseOtherKey(const Unit* p, KeyEntry* guess, KeyEntry*& key) {
         if constexpr (kUtf8) {
-            // Plain ASCII keys, the usual case, are matched by their bytes without decoding.
+            // Plain ASCII keys, the usual case, are looked up by their bytes without decoding.
+            static_cast<void>(guess);
             const Unit* const stop = findSpecial(p);
             if (stop != end_ && *stop == '"') {
                 const auto size = static_cast<std::uint32_t>(stop - p);
                 const std::uint32_t hash = hashBytes(p, size);
-                const auto mask = static_cast<std::uint32_t>(rawKeys_.slots.size() - 1);
+                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
                 std::uint32_t slot = hash & mask;
-                for (; rawKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
-                    const std::uint32_t k = rawKeys_.slots[slot] - 1;
-                    KeyEntry& entry = keys_[k];
-                    if (entry.rawHash == hash && entry.size == size && sameBytes(entry.raw, p, size)) {
+                for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
+                    KeyEntry& entry = *keyTable_[slot];
+                    if (entry.record.hash == hash && entry.record.size == size &&
+                        (entry.raw != nullptr ? sameBytes(entry.raw, p, size)
+                                              : sameText(entry.record.text, p, size))) {
                         entry.raw = p;
-                        key = k;
+                        key = &entry;
                         return stop + 1;
                     }
                 }
-                const char16_t* text = nullptr;
-                std::uint32_t textSize = 0;
-                const Unit* const after = parseString(p, text, textSize);
-                if (after == nullptr) return nullptr;
-                key = intern(text, textSize);
-                // An escaped spelling may have made the entry; this is its first plain one.
-                keys_[key].raw = p;
-                keys_[key].rawHash = hash;
-                addToTable(rawKeys_, slot, key + 1, [this](std::uint32_t i) { return keys_[i].rawHash; });
-                return after;
+                key = addKey(slot, widen(p, size), size, hash);
+                key->raw = p;
+                return stop + 1;
             }
         } else {
             // A key without escapes is its own decoding: look it up where it stands.
@@ -466,19 +459,18 @@ private:
                 ++stop;
             if (stop != end_ && *stop == '"') {
                 const auto size = static_cast<std::uint32_t>(stop - p);
-                if (guess != kNoKey && keys_[guess].size == size &&
-                    std::memcmp(keys_[guess].text, p, size * sizeof(char16_t)) == 0) {
+                if (guess != nullptr && guess->record.size == size &&
+                    std::memcmp(guess->record.text, p, size * sizeof(char16_t)) == 0) {
                     key = guess;
                     return stop + 1;
                 }
                 const std::uint32_t hash = hashKey(p, size);
-                const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
-                for (std::uint32_t slot = hash & mask; decodedKeys_.slots[slot] != 0;
-                     slot = (slot + 1) & mask) {
-                    const std::uint32_t k = decodedKeys_.slots[slot] - 1;
-                    if (keys_[k].hash == hash && keys_[k].size == size &&
-                        std::memcmp(keys_[k].text, p, size * sizeof(char16_t)) == 0) {
-                        key = k;
+                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
+                for (std::uint32_t slot = hash & mask; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
+                    KeyEntry& entry = *keyTable_[slot];
+                    if (entry.record.hash == hash && entry.record.size == size &&
+                        std::memcmp(entry.record.text, p, size * sizeof(char16_t)) == 0) {
+                        key = &entry;
                         return stop + 1;
                     }
                 }
@@ -492,44 +484,55 @@ private:
         return p;
     }
 
-    // The index in keys_ of the decoded key.
-    std::uint32_t intern(const char16_t* key, std::uint32_t size) {
+    // The entry of the decoded key, which was the last text closed.
+    KeyEntry* intern(const char16_t* key, std::uint32_t size) {
         const std::uint32_t hash = hashKey(key, size);
-        const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
+        const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
         std::uint32_t slot = hash & mask;
-        for (; decodedKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
-            const std::uint32_t k = decodedKeys_.slots[slot] - 1;
-            const KeyEntry& entry = keys_[k];
-            if (entry.hash == hash && entry.size == size &&
-                std::memcmp(entry.text, key, size * sizeof(char16_t)) == 0) {
+        for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
+            KeyEntry& entry = *keyTable_[slot];
+            if (entry.record.hash == hash && entry.record.size == size &&
+                std::memcmp(entry.record.text, key, size * sizeof(char16_t)) == 0) {
                 arena_.dropText(key, size);
-                return k;
+                return &entry;
             }
         }
-        auto* record = arena_.make<JsonKey>();
-        *record = JsonKey{key, size, hash};
-        keys_.push_back(KeyEntry{key, size, hash, record, 0, kNoKey, nullptr, nullptr, 0});
-        addToTable(decodedKeys_, slot, static_cast<std::uint32_t>(keys_.size()),
-                   [this](std::uint32_t k) { return keys_[k].hash; });
-        return static_cast<std::uint32_t>(keys_.size() - 1);
+        return addKey(slot, key, size, hash);
     }
 
-    // Stores `value` (index + 1) in the free slot found by probing, and doubles the table when it
-    // gets more than half full.
-    template <class HashOf>
-    static void addToTable(KeyTable& table, std::uint32_t slot, std::uint32_t value, HashOf hashOf) {
-        table.slots[slot] = value;
-        if (++table.used * 2 <= table.slots.size()) return;
-        const std::vector<std::uint32_t> old = std::move(table.slots);
-        table.slots.assign(old.size() * 2, 0);
-        const auto mask = static_cast<std::uint32_t>(table.slots.size() - 1);
-        for (const std::uint32_t v : old) {
-            if (v == 0) continue;
-            std::uint32_t s = hashOf(v - 1) & mask;
-            while (table.slots[s] != 0)
-                s = (s + 1) & mask;
-            table.slots[s] = v;
+    // A new entry in the free slot found by probing; the table doubles when more than half full.
+    KeyEntry* addKey(std::uint32_t slot, const char16_t* text, std::uint32_t size, std::uint32_t hash) {
+        KeyEntry* const entry = arena_.make<KeyEntry>();
+        entry->record = JsonKey{text, size, hash};
+        keyTable_[slot] = entry;
+        if (++keyCount_ * 2 > keyTable_.size()) {
+            const std::vector<KeyEntry*> old = std::move(keyTable_);
+            keyTable_.assign(old.size() * 2, nullptr);
+            const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
+            for (KeyEntry* const e : old) {
+                if (e == nullptr) continue;
+                std::uint32_t s = e->record.hash & mask;
+                while (keyTable_[s] != nullptr)
+                    s = (s + 1) & mask;
+                keyTable_[s] = e;
+            }
         }
+        return entry;
+    }
+
+    // UTF-8 only: the plain key of `size` bytes at p as a new arena text.
+    const char16_t* widen(const Unit* p, std::size_t size) {
+        char16_t* const text = arena_.template allocate<char16_t>(size);
+        for (std::size_t k = 0; k < size; ++k)
+            text[k] = p[k];
+        return text;
+    }
+
+    // UTF-8 only: whether the plain key of `size` bytes at p decodes to the text.
+    static bool sameText(const char16_t* text, const Unit* p, std::size_t size) {
+        for (std::size_t k = 0; k < size; ++k)
+            if (text[k] != p[k]) return false;
+        return true;
     }
 
     // UTF-8 only: the first quote, backslash or non-ASCII byte at or after p, or the end.
@@ -565,21 +568,31 @@ private:
         return word;
     }
 
-    // UTF-8 only: a hash of a plain key's bytes, eight at a time.
+    // UTF-8 only: hashKey of a plain key's decoding, from its bytes.
     std::uint32_t hashBytes(const Unit* p, std::size_t size) const {
-        constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
         std::uint64_t h = size;
         std::uint64_t word = 0;
         if (size >= 8) {
-            for (std::size_t k = 0; k + 8 < size; k += 8) {
-                std::memcpy(&word, p + k, sizeof word);
-                h = std::rotl(h, 23) ^ (word * kMultiplier);
-            }
-            std::memcpy(&word, p + size - 8, sizeof word); // the last eight, overlapping
+            for (std::size_t k = 0; k + 8 < size; k += 8)
+                h = std::rotl(h, 23) ^ (littleEndianWord(p + k) * kHashMultiplier);
+            word = littleEndianWord(p + size - 8); // the last eight, overlapping
         } else {
             word = loadPartial(p, size);
         }
         return mixHash(std::rotl(h, 23) ^ word);
+    }
+
+    // The eight bytes at p as a little-endian word.
+    static std::uint64_t littleEndianWord(const Unit* p) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if constexpr (std::endian::native == std::endian::big) {
+            std::uint64_t swapped = 0;
+            for (int k = 0; k < 8; ++k, word >>= 8)
+                swapped = (swapped << 8) | (word & 0xFF);
+            word = swapped;
+        }
+        return word;
     }
 
     // UTF-8 only: whether the size bytes at p and the quote after them equal those at raw, an
@@ -622,30 +635,22 @@ private:
         return x == y;
     }
 
-    // The member of `node` under the key, added when new. Objects are numbered as they are created
-    // and are filled in one go (their descendants numbered higher), so a key last added to an
-    // object numbered lower than this one cannot be in it, and one last added to this very object
+    // The member of the object under the key, added when new. Objects are numbered as they are
+    // created and are filled in one go (their descendants numbered higher), so a key last added to
+    // an object numbered lower than this one cannot be in it, and one last added to this very object
     // is found at once. Only a key last seen deeper down, or an object filled a second time, needs a
     // search.
-    JsonMember& memberFor(JsonValue& node, KeyEntry& key) {
-        if (node.object_ == nullptr) {
-            node.object_ = arena_.make<JsonObject>();
-            node.object_->id = ++objectCount_;
-        }
-        JsonObject& object = *node.object_;
+    JsonMember& memberFor(JsonObject& object, KeyEntry& key) {
         JsonMember* found = nullptr;
-        if (!object.reopened && key.lastObjectId == object.id)
-            found = key.lastMember;
-        else if (object.reopened || key.lastObjectId > object.id)
+        if (object.reopened || key.lastObjectId > object.id)
             found = search(object, key);
+        else if (key.lastObjectId == object.id)
+            found = key.lastMember;
         if (found == nullptr) {
             found = arena_.make<JsonMember>();
-            found->key = key.record;
-            if (object.last != nullptr)
-                object.last->next = found;
-            else
-                object.first = found;
-            object.last = found;
+            found->key = &key.record;
+            *object.tail = found;
+            object.tail = &found->next;
             ++object.count;
             if (object.slots != nullptr) {
                 if (object.count * 2 > object.slotMask + 1)
@@ -665,14 +670,14 @@ private:
         if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
         if (object.slots == nullptr) {
             for (JsonMember* m = object.first; m != nullptr; m = m->next)
-                if (m->key == key.record) return m;
+                if (m->key == &key.record) return m;
             return nullptr;
         }
-        const std::uint16_t tag = tagOf(key.hash);
-        for (std::uint32_t slot = key.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
+        const std::uint16_t tag = tagOf(key.record.hash);
+        for (std::uint32_t slot = key.record.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
             const std::uint16_t found = object.tags[slot];
             if (found == 0) return nullptr;
-            if (found == tag && object.slots[slot]->key == key.record) return object.slots[slot];
+            if (found == tag && object.slots[slot]->key == &key.record) return object.slots[slot];
         }
     }
 
@@ -1094,10 +1099,12 @@ private:
     const Unit* const end_;
     JsonArena& arena_;
     std::vector<JsonValue> stack_;
-    std::vector<KeyEntry> keys_;
-    KeyTable decodedKeys_;
-    KeyTable rawKeys_; // UTF-8 only: plain keys by their bytes
-    std::array<std::uint32_t, kMaxDepth + 1> firstKeys_;
+    // Open addressing over the key entries by their hash, half full at most.
+    std::vector<KeyEntry*> keyTable_ = std::vector<KeyEntry*>(256, nullptr);
+    std::size_t keyCount_ = 0;
+    // The first key of the last object at each depth, valid up to guessedDepth_.
+    std::array<KeyEntry*, kMaxDepth + 1> firstKeys_;
+    int guessedDepth_ = 0;
     std::uint32_t objectCount_ = 0;
     int depth_ = 0;
 };
