@@ -72,13 +72,27 @@ inline std::uint32_t mixHash(std::uint64_t h) {
 
 constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ull;
 
-// The low bytes of `count` (at most eight) units as one little-endian word; their high bytes are
-// folded into `high`.
-inline std::uint64_t lowBytes(const char16_t* units, std::size_t count, std::uint64_t& high) {
+// Four units' low bytes, from the little-endian word of the units.
+inline std::uint64_t packLowBytes(std::uint64_t units) {
+    units &= 0x00FF00FF00FF00FFull;
+    units = (units | (units >> 8)) & 0x0000FFFF0000FFFFull;
+    return (units | (units >> 16)) & 0xFFFFFFFFull;
+}
+
+// The low bytes of `count` (at most eight) units as one little-endian word; every unit is also
+// OR-ed into `seen`, in some lane.
+inline std::uint64_t lowBytes(const char16_t* units, std::size_t count, std::uint64_t& seen) {
+    if (std::endian::native == std::endian::little && count == 8) {
+        std::uint64_t first, second;
+        std::memcpy(&first, units, sizeof first);
+        std::memcpy(&second, units + 4, sizeof second);
+        seen |= first | second;
+        return packLowBytes(first) | (packLowBytes(second) << 32);
+    }
     std::uint64_t word = 0;
     for (std::size_t k = count; k > 0; --k) {
         word = (word << 8) | (units[k - 1] & 0xFFu);
-        high = std::rotl(high, 7) ^ (units[k - 1] >> 8);
+        seen |= units[k - 1];
     }
     return word;
 }
@@ -88,17 +102,22 @@ inline std::uint64_t lowBytes(const char16_t* units, std::size_t count, std::uin
 // input needs no decoding to be looked up.
 std::uint32_t hashKey(const char16_t* key, std::size_t size) {
     std::uint64_t h = size;
-    std::uint64_t high = 0;
+    std::uint64_t seen = 0;
     std::uint64_t word;
     if (size >= 8) {
         for (std::size_t k = 0; k + 8 < size; k += 8)
-            h = std::rotl(h, 23) ^ (lowBytes(key + k, 8, high) * kHashMultiplier);
-        word = lowBytes(key + size - 8, 8, high); // the last eight, overlapping
+            h = std::rotl(h, 23) ^ (lowBytes(key + k, 8, seen) * kHashMultiplier);
+        word = lowBytes(key + size - 8, 8, seen); // the last eight, overlapping
     } else {
-        word = lowBytes(key, size, high);
+        word = lowBytes(key, size, seen);
     }
     h = std::rotl(h, 23) ^ word;
-    if (high != 0) h ^= std::rotl(high * kHashMultiplier, 31);
+    if ((seen & 0xFF00FF00FF00FF00ull) != 0) {
+        std::uint64_t high = 0;
+        for (std::size_t k = 0; k < size; ++k)
+            high = std::rotl(high, 7) ^ (key[k] >> 8);
+        h ^= std::rotl(high * kHashMultiplier, 31);
+    }
     return mixHash(h);
 }
 
