@@ -20,6 +20,13 @@
 #define TAPELOFT_JSON_SSE2 1
 #endif
 
+// Keeps a rarely taken path out of the caller, whose registers it would otherwise claim.
+#if defined(_MSC_VER)
+#define TAPELOFT_JSON_NOINLINE __declspec(noinline)
+#else
+#define TAPELOFT_JSON_NOINLINE __attribute__((noinline))
+#endif
+
 namespace tapeloft {
 
 namespace {
@@ -353,6 +360,7 @@ private:
         const std::uint64_t values = word ^ 0x3030303030303030ull;
         const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
         if (flags & 0x80) {
+            // No digit first: a literal, or something for parseScalar to judge.
             if (negative) return nullptr;
             const auto low = static_cast<std::uint32_t>(word);
             if (low == 0x65757274u) return setLiteral(node, JsonKind::True, 1, p + 4); // "true"
@@ -447,10 +455,10 @@ private:
     }
 
     // parseKey past the UTF-8 guess.
-    [[gnu::noinline]] const Unit* parseOtherKey(const Unit* p, KeyEntry* guess, KeyEntry*& key) {
+    TAPELOFT_JSON_NOINLINE const Unit* parseOtherKey(const Unit* p, [[maybe_unused]] KeyEntry* guess,
+                                                     KeyEntry*& key) {
         if constexpr (kUtf8) {
             // Plain ASCII keys, the usual case, are looked up by their bytes without decoding.
-            static_cast<void>(guess);
             const Unit* const stop = findSpecial(p);
             if (stop != end_ && *stop == '"') {
                 const auto size = static_cast<std::uint32_t>(stop - p);
