@@ -20,6 +20,13 @@
 #define TAPELOFT_JSON_SSE2 1
 #endif
 
+// Keeps a rarely taken path out of the caller, whose registers it would otherwise claim.
+#if defined(_MSC_VER)
+#define TAPELOFT_JSON_NOINLINE __declspec(noinline)
+#else
+#define TAPELOFT_JSON_NOINLINE __attribute__((noinline))
+#endif
+
 namespace tapeloft {
 
 namespace {
@@ -27,13 +34,22 @@ namespace {
 // Deeper documents fail: the parser recurses once per level and must not run out of stack.
 constexpr int kMaxDepth = 512;
 // Objects with more members than this get a hash index; smaller ones are searched in order.
-constexpr std::uint32_t kIndexThreshold = 8;
+constexpr std::uint32_t kIndexThreshold = 64;
 // Texts this long or longer fail, so every count and size fits in 31 bits.
 constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
 // A string or number this long or longer fails: a node keeps its text size in 28 bits.
 constexpr std::size_t kMaxTextUnits = std::size_t{1} << 28;
 
 constexpr JsonValue kEmptyValue{};
+
+// The units that end a number token where an integer usually ends: comma, closing bracket or
+// brace, whitespace.
+constexpr std::array<bool, 256> kEndsNumber = [] {
+    std::array<bool, 256> ends{};
+    for (const unsigned char c : {',', ']', '}', ' ', '\n', '\r', '\t'})
+        ends[c] = true;
+    return ends;
+}();
 
 template <class Unit> bool isWhitespace(Unit c) {
     return c <= ' ' && (c == ' ' || c == '\n' || c == '\r' || c == '\t');
@@ -61,32 +77,55 @@ inline std::uint32_t mixHash(std::uint64_t h) {
     return static_cast<std::uint32_t>(h);
 }
 
-// Four units per step with independent multiplies; keys are short, so a serial chain per unit
-// would cost more than the rest of the member.
+constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ull;
+
+// Four units' low bytes, from the little-endian word of the units.
+inline std::uint64_t packLowBytes(std::uint64_t units) {
+    units &= 0x00FF00FF00FF00FFull;
+    units = (units | (units >> 8)) & 0x0000FFFF0000FFFFull;
+    return (units | (units >> 16)) & 0xFFFFFFFFull;
+}
+
+// The low bytes of `count` (at most eight) units as one little-endian word; every unit is also
+// OR-ed into `seen`, in some lane.
+inline std::uint64_t lowBytes(const char16_t* units, std::size_t count, std::uint64_t& seen) {
+    if (std::endian::native == std::endian::little && count == 8) {
+        std::uint64_t first, second;
+        std::memcpy(&first, units, sizeof first);
+        std::memcpy(&second, units + 4, sizeof second);
+        seen |= first | second;
+        return packLowBytes(first) | (packLowBytes(second) << 32);
+    }
+    std::uint64_t word = 0;
+    for (std::size_t k = count; k > 0; --k) {
+        word = (word << 8) | (units[k - 1] & 0xFFu);
+        seen |= units[k - 1];
+    }
+    return word;
+}
+
+// Eight units per step, taken as the word of their low bytes; high bytes are mixed in apart. An
+// ASCII text so hashes as its UTF-8 bytes do (the parser's hashBytes), and a plain key in UTF-8
+// input needs no decoding to be looked up.
 std::uint32_t hashKey(const char16_t* key, std::size_t size) {
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
     std::uint64_t h = size;
-    std::size_t k = 0;
-    for (; k + 4 <= size; k += 4) {
-        std::uint64_t word;
-        std::memcpy(&word, key + k, sizeof word);
-        h = std::rotl(h, 23) ^ (word * kMultiplier);
+    std::uint64_t seen = 0;
+    std::uint64_t word;
+    if (size >= 8) {
+        for (std::size_t k = 0; k + 8 < size; k += 8)
+            h = std::rotl(h, 23) ^ (lowBytes(key + k, 8, seen) * kHashMultiplier);
+        word = lowBytes(key + size - 8, 8, seen); // the last eight, overlapping
+    } else {
+        word = lowBytes(key, size, seen);
     }
-    std::uint64_t tail = 0;
-    switch (size - k) {
-    case 3:
-        tail |= std::uint64_t{key[k + 2]} << 32;
-        [[fallthrough]];
-    case 2:
-        tail |= std::uint64_t{key[k + 1]} << 16;
-        [[fallthrough]];
-    case 1:
-        tail |= key[k];
-        break;
-    default:
-        break;
+    h = std::rotl(h, 23) ^ word;
+    if ((seen & 0xFF00FF00FF00FF00ull) != 0) {
+        std::uint64_t high = 0;
+        for (std::size_t k = 0; k < size; ++k)
+            high = std::rotl(high, 7) ^ (key[k] >> 8);
+        h ^= std::rotl(high * kHashMultiplier, 31);
     }
-    return mixHash(std::rotl(h, 23) ^ tail);
+    return mixHash(h);
 }
 
 inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
@@ -174,29 +213,28 @@ class JsonArena final {
 public:
     explicit JsonArena(std::size_t firstBlockBytes) : nextBlockBytes_(firstBlockBytes) {}
 
-    void* allocate(std::size_t size, std::size_t align) {
-        char* p = alignUp(cur_, align);
-        if (p > limit_ || static_cast<std::size_t>(limit_ - p) < size) {
-            addBlock(size + align);
-            p = alignUp(cur_, align);
-        }
+    // The free space always starts on a multiple of kAlign, so allocating needs no alignment step.
+    static constexpr std::size_t kAlign = 8;
+
+    // Room for count objects of type T, not yet constructed.
+    template <class T> T* allocate(std::size_t count) {
+        static_assert(alignof(T) <= kAlign && std::is_trivially_destructible_v<T>);
+        const std::size_t size = roundUp(count * sizeof(T));
+        if (static_cast<std::size_t>(limit_ - cur_) < size) addBlock(size);
+        char* const p = cur_;
         cur_ = p + size;
-        return p;
+        return reinterpret_cast<T*>(p);
     }
 
-    template <class T> T* make() { return ::new (allocate(sizeof(T), alignof(T))) T(); }
+    template <class T> T* make() { return ::new (allocate<T>(1)) T(); }
 
     // A text is written in place after everything allocated so far and closed when complete;
     // nothing else may be allocated while it is open.
     char16_t* openText(char16_t*& capacityEnd, std::size_t units) {
-        char16_t* start = reinterpret_cast<char16_t*>(alignUp(cur_, alignof(char16_t)));
-        capacityEnd = reinterpret_cast<char16_t*>(limit_);
-        if (start > capacityEnd || static_cast<std::size_t>(capacityEnd - start) < units) {
+        if (static_cast<std::size_t>(limit_ - cur_) < units * sizeof(char16_t))
             addBlock(units * sizeof(char16_t));
-            start = reinterpret_cast<char16_t*>(cur_);
-            capacityEnd = reinterpret_cast<char16_t*>(limit_);
-        }
-        return start;
+        capacityEnd = reinterpret_cast<char16_t*>(limit_);
+        return reinterpret_cast<char16_t*>(cur_);
     }
 
     // Moves the open text [start, write) to a new block with room for at least `more` further
@@ -211,24 +249,28 @@ public:
         capacityEnd = reinterpret_cast<char16_t*>(limit_);
     }
 
-    void closeText(char16_t* write) { cur_ = reinterpret_cast<char*>(write); }
+    void closeText(char16_t* write) { cur_ = alignUp(reinterpret_cast<char*>(write)); }
 
     // Gives back a text that was the last thing closed.
     void dropText(const char16_t* start, std::size_t size) {
-        if (reinterpret_cast<const char*>(start + size) == cur_)
+        if (alignUp(const_cast<char*>(reinterpret_cast<const char*>(start + size))) == cur_)
             cur_ = const_cast<char*>(reinterpret_cast<const char*>(start));
     }
 
 private:
     static constexpr std::size_t kMaxBlockBytes = std::size_t{4} << 20;
 
-    static char* alignUp(char* p, std::size_t align) {
+    static std::size_t roundUp(std::size_t size) { return (size + kAlign - 1) & ~(kAlign - 1); }
+
+    static char* alignUp(char* p) {
         const auto address = reinterpret_cast<std::uintptr_t>(p);
-        return p + (((address + align - 1) & ~(std::uintptr_t{align} - 1)) - address);
+        return p + (roundUp(address) - address);
     }
 
+    // Blocks come from operator new[], aligned for any fundamental type, and their sizes are
+    // multiples of kAlign.
     void addBlock(std::size_t minBytes) {
-        const std::size_t size = (std::max(nextBlockBytes_, minBytes) + 15) & ~std::size_t{15};
+        const std::size_t size = roundUp(std::max(nextBlockBytes_, minBytes));
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
         cur_ = blocks_.back().get();
         limit_ = cur_ + size;
@@ -256,8 +298,6 @@ public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
         : begin_(begin), end_(end), arena_(arena) {
         stack_.reserve(64);
-        keys_.reserve(128);
-        firstKeys_.fill(kNoKey);
     }
 
     bool parseRoot(JsonValue& root) {
@@ -276,6 +316,9 @@ private:
 
     // The position of the first character that is not whitespace; the end when there is none.
     const Unit* skipWhitespace(const Unit* p) const {
+        // Most tokens are followed by nothing or a single space.
+        if (p != end_ && *p > ' ') return p;
+        if (p != end_ && *p == ' ' && ++p != end_ && *p > ' ') return p;
         while (p != end_ && isWhitespace(*p))
             ++p;
         return p;
@@ -298,12 +341,45 @@ private:
             return p;
         }
         default:
+            if constexpr (kUtf8 && std::endian::native == std::endian::little) {
+                if (const Unit* after = parseShortScalar(p, node)) return after;
+            }
             return parseScalar(p, node);
         }
     }
 
+    // UTF-8 only: reads the usual tokens, an integer of up to seven digits or a literal in lower
+    // case, where eight bytes can be read at once; nullptr for anything else, which parseScalar
+    // then reads.
+    const Unit* parseShortScalar(const Unit* p, JsonValue& node) {
+        const bool negative = *p == '-';
+        const Unit* const digits = p + (negative ? 1 : 0);
+        if (end_ - digits < 8) return nullptr;
+        std::uint64_t word;
+        std::memcpy(&word, digits, sizeof word);
+        const std::uint64_t values = word ^ 0x3030303030303030ull;
+        const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
+        if (flags & 0x80) {
+            // No digit first: a literal, or something for parseScalar to judge.
+            if (negative) return nullptr;
+            const auto low = static_cast<std::uint32_t>(word);
+            if (low == 0x65757274u) return setLiteral(node, JsonKind::True, 1, p + 4); // "true"
+            if (low == 0x6C6C756Eu) return setLiteral(node, JsonKind::Null, 0, p + 4); // "null"
+            if (low == 0x736C6166u && digits[4] == 'e') return setLiteral(node, JsonKind::False, 0, p + 5);
+            return nullptr;
+        }
+        if (flags == 0) return nullptr;
+        const auto n = static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+        if (!kEndsNumber[digits[n]]) return nullptr;
+        setInteger(node, negative ? 0 - digitValue(values, n) : digitValue(values, n));
+        return digits + n;
+    }
+
     const Unit* parseObject(const Unit* p, JsonValue& node) {
         if (++depth_ > kMaxDepth) return nullptr;
+        // The guesses of a level are cleared when the document first gets that deep.
+        while (guessedDepth_ < depth_)
+            firstKeys_[++guessedDepth_] = nullptr;
         node.setKind(JsonKind::Object);
         if (node.object_ != nullptr) node.object_->reopened = true;
         p = skipWhitespace(p);
@@ -312,25 +388,33 @@ private:
             --depth_;
             return p + 1;
         }
+        if (node.object_ == nullptr) {
+            node.object_ = arena_.make<JsonObject>();
+            node.object_->id = ++objectCount_;
+            node.object_->tail = &node.object_->first;
+        }
+        JsonObject& object = *node.object_;
         // Objects side by side tend to repeat their keys in the same order: guess each key as the
         // one that followed the previous key last time, or the first key of the last object opened
         // at this depth.
-        std::uint32_t previous = kNoKey;
+        KeyEntry* previous = nullptr;
         for (;;) {
             if (*p != '"') return nullptr;
-            const std::uint32_t guess = previous == kNoKey ? firstKeys_[depth_] : keys_[previous].next;
-            std::uint32_t key = kNoKey;
+            KeyEntry* const guess = previous == nullptr ? firstKeys_[depth_] : previous->next;
+            KeyEntry* key = nullptr;
             p = parseKey(p + 1, guess, key);
             if (p == nullptr) return nullptr;
-            if (previous == kNoKey)
+            if (previous == nullptr)
                 firstKeys_[depth_] = key;
             else
-                keys_[previous].next = key;
+                previous->next = key;
             previous = key;
-            p = skipWhitespace(p);
-            if (p == end_ || *p != ':') return nullptr;
+            if (p == end_ || *p != ':') {
+                p = skipWhitespace(p);
+                if (p == end_ || *p != ':') return nullptr;
+            }
             // A repeated key parses into the member it already has, without clearing it.
-            p = parseValue(skipWhitespace(p + 1), memberFor(node, keys_[key]).value);
+            p = parseValue(skipWhitespace(p + 1), memberFor(object, *key).value);
             if (p == nullptr) return nullptr;
             p = skipWhitespace(p);
             if (p == end_) return nullptr;
@@ -338,7 +422,6 @@ private:
                 p = skipWhitespace(p + 1);
                 if (p == end_ || *p == '}') return nullptr;
             } else if (*p == '}') {
-                JsonObject& object = *node.object_;
                 if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
                 --depth_;
                 return p + 1;
@@ -347,65 +430,54 @@ private:
         }
     }
 
-    // Every distinct key text of the document once; a repeat gives its text back to the arena.
+    // Every distinct key text of the document once, in the arena; a repeat gives its text back.
     // Equal keys are then one pointer, and each key remembers the object it was last added to.
-    static constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
-
     struct KeyEntry {
-        const char16_t* text;
-        std::uint32_t size;
-        std::uint32_t hash;
-        const JsonKey* record;      // what the members point to
-        std::uint32_t lastObjectId; // 0: in no object yet
-        std::uint32_t next;         // the key that followed this one last time
-        JsonMember* lastMember;
-        const Unit* raw; // UTF-8 only: the latest plain occurrence in the input, if any
-        std::uint32_t rawHash;
+        JsonKey record;           // what the members point to
+        KeyEntry* next = nullptr; // the key that followed this one last time
+        JsonMember* lastMember = nullptr;
+        const Unit* raw = nullptr;      // UTF-8 only: the latest plain occurrence in the input
+        std::uint32_t lastObjectId = 0; // 0: in no object yet
     };
 
-    // Open addressing over keys_ (index + 1; 0 = empty), half full at most.
-    struct KeyTable {
-        std::vector<std::uint32_t> slots = std::vector<std::uint32_t>(256, 0);
-        std::uint32_t used = 0;
-    };
-
-    // After the opening quote of a key; sets `key` to its index in keys_.
-    const Unit* parseKey(const Unit* p, std::uint32_t guess, std::uint32_t& key) {
+    // After the opening quote of a key; sets `key` to its entry.
+    const Unit* parseKey(const Unit* p, KeyEntry* guess, KeyEntry*& key) {
         if constexpr (kUtf8) {
-            // Plain ASCII keys, the usual case, are matched by their bytes without decoding.
+            // The guess is compared together with its closing quote, which needs no scan for the
+            // key's end: its earlier occurrence holds no quote, backslash or non-ASCII byte.
+            if (guess != nullptr && guess->raw != nullptr && sameRawKey(guess->raw, p, guess->record.size)) {
+                guess->raw = p; // the nearer copy is likelier in cache next time
+                key = guess;
+                return p + guess->record.size + 1;
+            }
+        }
+        return parseOtherKey(p, guess, key);
+    }
+
+    // parseKey past the UTF-8 guess.
+    TAPELOFT_JSON_NOINLINE const Unit* parseOtherKey(const Unit* p, [[maybe_unused]] KeyEntry* guess,
+                                                     KeyEntry*& key) {
+        if constexpr (kUtf8) {
+            // Plain ASCII keys, the usual case, are looked up by their bytes without decoding.
             const Unit* const stop = findSpecial(p);
             if (stop != end_ && *stop == '"') {
                 const auto size = static_cast<std::uint32_t>(stop - p);
-                if (guess != kNoKey) {
-                    KeyEntry& entry = keys_[guess];
-                    if (entry.raw != nullptr && entry.size == size && sameBytes(entry.raw, p, size)) {
-                        entry.raw = p; // the nearer copy is likelier in cache next time
-                        key = guess;
-                        return stop + 1;
-                    }
-                }
                 const std::uint32_t hash = hashBytes(p, size);
-                const auto mask = static_cast<std::uint32_t>(rawKeys_.slots.size() - 1);
+                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
                 std::uint32_t slot = hash & mask;
-                for (; rawKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
-                    const std::uint32_t k = rawKeys_.slots[slot] - 1;
-                    KeyEntry& entry = keys_[k];
-                    if (entry.rawHash == hash && entry.size == size && sameBytes(entry.raw, p, size)) {
+                for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
+                    KeyEntry& entry = *keyTable_[slot];
+                    if (entry.record.hash == hash && entry.record.size == size &&
+                        (entry.raw != nullptr ? sameBytes(entry.raw, p, size)
+                                              : sameText(entry.record.text, p, size))) {
                         entry.raw = p;
-                        key = k;
+                        key = &entry;
                         return stop + 1;
                     }
                 }
-                const char16_t* text = nullptr;
-                std::uint32_t textSize = 0;
-                const Unit* const after = parseString(p, text, textSize);
-                if (after == nullptr) return nullptr;
-                key = intern(text, textSize);
-                // An escaped spelling may have made the entry; this is its first plain one.
-                keys_[key].raw = p;
-                keys_[key].rawHash = hash;
-                addToTable(rawKeys_, slot, key + 1, [this](std::uint32_t i) { return keys_[i].rawHash; });
-                return after;
+                key = addKey(slot, widen(p, size), size, hash);
+                key->raw = p;
+                return stop + 1;
             }
         } else {
             // A key without escapes is its own decoding: look it up where it stands.
@@ -414,19 +486,18 @@ private:
                 ++stop;
             if (stop != end_ && *stop == '"') {
                 const auto size = static_cast<std::uint32_t>(stop - p);
-                if (guess != kNoKey && keys_[guess].size == size &&
-                    std::memcmp(keys_[guess].text, p, size * sizeof(char16_t)) == 0) {
+                if (guess != nullptr && guess->record.size == size &&
+                    std::memcmp(guess->record.text, p, size * sizeof(char16_t)) == 0) {
                     key = guess;
                     return stop + 1;
                 }
                 const std::uint32_t hash = hashKey(p, size);
-                const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
-                for (std::uint32_t slot = hash & mask; decodedKeys_.slots[slot] != 0;
-                     slot = (slot + 1) & mask) {
-                    const std::uint32_t k = decodedKeys_.slots[slot] - 1;
-                    if (keys_[k].hash == hash && keys_[k].size == size &&
-                        std::memcmp(keys_[k].text, p, size * sizeof(char16_t)) == 0) {
-                        key = k;
+                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
+                for (std::uint32_t slot = hash & mask; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
+                    KeyEntry& entry = *keyTable_[slot];
+                    if (entry.record.hash == hash && entry.record.size == size &&
+                        std::memcmp(entry.record.text, p, size * sizeof(char16_t)) == 0) {
+                        key = &entry;
                         return stop + 1;
                     }
                 }
@@ -440,44 +511,55 @@ private:
         return p;
     }
 
-    // The index in keys_ of the decoded key.
-    std::uint32_t intern(const char16_t* key, std::uint32_t size) {
+    // The entry of the decoded key, which was the last text closed.
+    KeyEntry* intern(const char16_t* key, std::uint32_t size) {
         const std::uint32_t hash = hashKey(key, size);
-        const auto mask = static_cast<std::uint32_t>(decodedKeys_.slots.size() - 1);
+        const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
         std::uint32_t slot = hash & mask;
-        for (; decodedKeys_.slots[slot] != 0; slot = (slot + 1) & mask) {
-            const std::uint32_t k = decodedKeys_.slots[slot] - 1;
-            const KeyEntry& entry = keys_[k];
-            if (entry.hash == hash && entry.size == size &&
-                std::memcmp(entry.text, key, size * sizeof(char16_t)) == 0) {
+        for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
+            KeyEntry& entry = *keyTable_[slot];
+            if (entry.record.hash == hash && entry.record.size == size &&
+                std::memcmp(entry.record.text, key, size * sizeof(char16_t)) == 0) {
                 arena_.dropText(key, size);
-                return k;
+                return &entry;
             }
         }
-        auto* record = arena_.make<JsonKey>();
-        *record = JsonKey{key, size, hash};
-        keys_.push_back(KeyEntry{key, size, hash, record, 0, kNoKey, nullptr, nullptr, 0});
-        addToTable(decodedKeys_, slot, static_cast<std::uint32_t>(keys_.size()),
-                   [this](std::uint32_t k) { return keys_[k].hash; });
-        return static_cast<std::uint32_t>(keys_.size() - 1);
+        return addKey(slot, key, size, hash);
     }
 
-    // Stores `value` (index + 1) in the free slot found by probing, and doubles the table when it
-    // gets more than half full.
-    template <class HashOf>
-    static void addToTable(KeyTable& table, std::uint32_t slot, std::uint32_t value, HashOf hashOf) {
-        table.slots[slot] = value;
-        if (++table.used * 2 <= table.slots.size()) return;
-        const std::vector<std::uint32_t> old = std::move(table.slots);
-        table.slots.assign(old.size() * 2, 0);
-        const auto mask = static_cast<std::uint32_t>(table.slots.size() - 1);
-        for (const std::uint32_t v : old) {
-            if (v == 0) continue;
-            std::uint32_t s = hashOf(v - 1) & mask;
-            while (table.slots[s] != 0)
-                s = (s + 1) & mask;
-            table.slots[s] = v;
+    // A new entry in the free slot found by probing; the table doubles when more than half full.
+    KeyEntry* addKey(std::uint32_t slot, const char16_t* text, std::uint32_t size, std::uint32_t hash) {
+        KeyEntry* const entry = arena_.make<KeyEntry>();
+        entry->record = JsonKey{text, size, hash};
+        keyTable_[slot] = entry;
+        if (++keyCount_ * 2 > keyTable_.size()) {
+            const std::vector<KeyEntry*> old = std::move(keyTable_);
+            keyTable_.assign(old.size() * 2, nullptr);
+            const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
+            for (KeyEntry* const e : old) {
+                if (e == nullptr) continue;
+                std::uint32_t s = e->record.hash & mask;
+                while (keyTable_[s] != nullptr)
+                    s = (s + 1) & mask;
+                keyTable_[s] = e;
+            }
         }
+        return entry;
+    }
+
+    // UTF-8 only: the plain key of `size` bytes at p as a new arena text.
+    const char16_t* widen(const Unit* p, std::size_t size) {
+        char16_t* const text = arena_.template allocate<char16_t>(size);
+        for (std::size_t k = 0; k < size; ++k)
+            text[k] = p[k];
+        return text;
+    }
+
+    // UTF-8 only: whether the plain key of `size` bytes at p decodes to the text.
+    static bool sameText(const char16_t* text, const Unit* p, std::size_t size) {
+        for (std::size_t k = 0; k < size; ++k)
+            if (text[k] != p[k]) return false;
+        return true;
     }
 
     // UTF-8 only: the first quote, backslash or non-ASCII byte at or after p, or the end.
@@ -513,22 +595,59 @@ private:
         return word;
     }
 
-    // UTF-8 only: a hash of a plain key's bytes, eight at a time.
+    // UTF-8 only: hashKey of a plain key's decoding, from its bytes.
     std::uint32_t hashBytes(const Unit* p, std::size_t size) const {
-        constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
         std::uint64_t h = size;
         std::uint64_t word = 0;
         if (size >= 8) {
-            for (std::size_t k = 0; k + 8 < size; k += 8) {
-                std::memcpy(&word, p + k, sizeof word);
-                h = std::rotl(h, 23) ^ (word * kMultiplier);
-            }
-            std::memcpy(&word, p + size - 8, sizeof word); // the last eight, overlapping
+            for (std::size_t k = 0; k + 8 < size; k += 8)
+                h = std::rotl(h, 23) ^ (littleEndianWord(p + k) * kHashMultiplier);
+            word = littleEndianWord(p + size - 8); // the last eight, overlapping
         } else {
             word = loadPartial(p, size);
         }
         return mixHash(std::rotl(h, 23) ^ word);
     }
+
+    // The eight bytes at p as a little-endian word.
+    static std::uint64_t littleEndianWord(const Unit* p) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if constexpr (std::endian::native == std::endian::big) {
+            std::uint64_t swapped = 0;
+            for (int k = 0; k < 8; ++k, word >>= 8)
+                swapped = (swapped << 8) | (word & 0xFF);
+            word = swapped;
+        }
+        return word;
+    }
+
+    // UTF-8 only: whether the size bytes at p and the quote after them equal those at raw, an
+    // earlier plain key of that size with its closing quote.
+    bool sameRawKey(const Unit* raw, const Unit* p, std::size_t size) const {
+        const std::size_t length = size + 1;
+#ifdef TAPELOFT_JSON_SSE2
+        // raw lies before p, so sixteen bytes can be read at both wherever they can at p.
+        if (end_ - p >= 16) {
+            if (length <= 16) return (differ16(raw, p) & ((1u << length) - 1)) == 0;
+            if (static_cast<std::size_t>(end_ - p) < length) return false;
+            for (std::size_t k = 0; k + 16 < length; k += 16)
+                if (differ16(raw + k, p + k) != 0) return false;
+            return differ16(raw + length - 16, p + length - 16) == 0; // the last sixteen, overlapping
+        }
+#endif
+        if (static_cast<std::size_t>(end_ - p) < length) return false;
+        return p[size] == '"' && sameBytes(raw, p, size);
+    }
+
+#ifdef TAPELOFT_JSON_SSE2
+    // A bit for every one of the sixteen bytes at a and b that differs.
+    static unsigned differ16(const Unit* a, const Unit* b) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y))) ^ 0xFFFFu;
+    }
+#endif
 
     bool sameBytes(const Unit* a, const Unit* b, std::size_t size) const {
         if (size < 8) return loadPartial(a, size) == loadPartial(b, size);
@@ -543,30 +662,22 @@ private:
         return x == y;
     }
 
-    // The member of `node` under the key, added when new. Objects are numbered as they are created
-    // and are filled in one go (their descendants numbered higher), so a key last added to an
-    // object numbered lower than this one cannot be in it, and one last added to this very object
+    // The member of the object under the key, added when new. Objects are numbered as they are
+    // created and are filled in one go (their descendants numbered higher), so a key last added to
+    // an object numbered lower than this one cannot be in it, and one last added to this very object
     // is found at once. Only a key last seen deeper down, or an object filled a second time, needs a
     // search.
-    JsonMember& memberFor(JsonValue& node, KeyEntry& key) {
-        if (node.object_ == nullptr) {
-            node.object_ = arena_.make<JsonObject>();
-            node.object_->id = ++objectCount_;
-        }
-        JsonObject& object = *node.object_;
+    JsonMember& memberFor(JsonObject& object, KeyEntry& key) {
         JsonMember* found = nullptr;
-        if (!object.reopened && key.lastObjectId == object.id)
-            found = key.lastMember;
-        else if (object.reopened || key.lastObjectId > object.id)
+        if (object.reopened || key.lastObjectId > object.id)
             found = search(object, key);
+        else if (key.lastObjectId == object.id)
+            found = key.lastMember;
         if (found == nullptr) {
             found = arena_.make<JsonMember>();
-            found->key = key.record;
-            if (object.last != nullptr)
-                object.last->next = found;
-            else
-                object.first = found;
-            object.last = found;
+            found->key = &key.record;
+            *object.tail = found;
+            object.tail = &found->next;
             ++object.count;
             if (object.slots != nullptr) {
                 if (object.count * 2 > object.slotMask + 1)
@@ -586,24 +697,22 @@ private:
         if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
         if (object.slots == nullptr) {
             for (JsonMember* m = object.first; m != nullptr; m = m->next)
-                if (m->key == key.record) return m;
+                if (m->key == &key.record) return m;
             return nullptr;
         }
-        const std::uint16_t tag = tagOf(key.hash);
-        for (std::uint32_t slot = key.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
+        const std::uint16_t tag = tagOf(key.record.hash);
+        for (std::uint32_t slot = key.record.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
             const std::uint16_t found = object.tags[slot];
             if (found == 0) return nullptr;
-            if (found == tag && object.slots[slot]->key == key.record) return object.slots[slot];
+            if (found == tag && object.slots[slot]->key == &key.record) return object.slots[slot];
         }
     }
 
     // At most half the slots are in use, so probes stay short.
     void buildIndex(JsonObject& object) {
         const std::uint32_t slotCount = std::bit_ceil(object.count * 2 + 2);
-        object.slots =
-            static_cast<JsonMember**>(arena_.allocate(slotCount * sizeof(JsonMember*), alignof(JsonMember*)));
-        object.tags = static_cast<std::uint16_t*>(
-            arena_.allocate(slotCount * sizeof(std::uint16_t), alignof(std::uint16_t)));
+        object.slots = arena_.allocate<JsonMember*>(slotCount);
+        object.tags = arena_.allocate<std::uint16_t>(slotCount);
         std::fill_n(object.tags, slotCount, std::uint16_t{0});
         object.slotMask = slotCount - 1;
         for (JsonMember* m = object.first; m != nullptr; m = m->next)
@@ -655,8 +764,7 @@ private:
             }
         }
         const std::size_t count = index + 1;
-        auto* elements =
-            static_cast<JsonValue*>(arena_.allocate(count * sizeof(JsonValue), alignof(JsonValue)));
+        auto* elements = arena_.allocate<JsonValue>(count);
         std::copy(stack_.begin() + static_cast<std::ptrdiff_t>(base),
                   stack_.begin() + static_cast<std::ptrdiff_t>(base + count), elements);
         stack_.resize(base);
@@ -747,14 +855,20 @@ private:
         const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
         const std::size_t n = flags == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(flags)) / 8;
         if (n == 0) return 0;
-        // The first digit is the lowest byte; shifting pads the number with leading zeros to eight.
+        magnitude = magnitude * kPowers[n] + digitValue(values, n);
+        return n;
+    }
+
+    // The number that the first n (1 to 8) of the eight digit values in `values` spell, the first
+    // digit in the lowest byte.
+    static std::uint64_t digitValue(std::uint64_t values, std::size_t n) {
+        // Shifting pads the number with leading zeros to eight digits.
         std::uint64_t v = values << (8 * (8 - n));
         v = (v * 10) + (v >> 8);
         v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
              (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
             32;
-        magnitude = magnitude * kPowers[n] + (v & 0xFFFFFFFFu);
-        return n;
+        return v & 0xFFFFFFFFu;
     }
 
     // Digits of more than 18 places, read as a signed 64-bit number saturating as strtoll does.
@@ -1012,10 +1126,12 @@ private:
     const Unit* const end_;
     JsonArena& arena_;
     std::vector<JsonValue> stack_;
-    std::vector<KeyEntry> keys_;
-    KeyTable decodedKeys_;
-    KeyTable rawKeys_; // UTF-8 only: plain keys by their bytes
-    std::array<std::uint32_t, kMaxDepth + 1> firstKeys_;
+    // Open addressing over the key entries by their hash, half full at most.
+    std::vector<KeyEntry*> keyTable_ = std::vector<KeyEntry*>(256, nullptr);
+    std::size_t keyCount_ = 0;
+    // The first key of the last object at each depth, valid up to guessedDepth_.
+    std::array<KeyEntry*, kMaxDepth + 1> firstKeys_;
+    int guessedDepth_ = 0;
     std::uint32_t objectCount_ = 0;
     int depth_ = 0;
 };

@@ -101,7 +101,7 @@ struct JsonMember {
 // members only on a likely match.
 struct JsonObject {
     JsonMember* first = nullptr;
-    JsonMember* last = nullptr;
+    JsonMember** tail = nullptr; // the next pointer of the last member, or first
     JsonMember** slots = nullptr;
     std::uint16_t* tags = nullptr;
     std::uint32_t count = 0;
