@@ -7,6 +7,18 @@ namespace tapeloft {
 
 namespace {
 
+// The code point at text[i], a surrogate pair taken whole (i then stands on its second half). A lone
+// surrogate comes back as itself.
+char32_t codePointAt(std::u16string_view text, std::size_t& i) {
+    const char32_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+        ++i;
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[i] - 0xDC00);
+    }
+    return unit;
+}
+
 constexpr char16_t kReplacement = 0xFFFD;
 
 void appendCodePoint(std::u16string& out, char32_t cp) {
@@ -135,14 +147,8 @@ std::string utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = kReplacement;
-        }
+        char32_t cp = codePointAt(text, i);
+        if (cp >= 0xD800 && cp <= 0xDFFF) cp = kReplacement; // a lone half of a pair
         appendUtf8(out, cp);
     }
     return out;
@@ -269,7 +275,7 @@ namespace {
 // text and those bytes again in the path, so a name read from the disk names the same file afterwards.
 constexpr char16_t kEscapedByteBase = 0xDC00;
 
-bool isEscapedByte(char16_t c) {
+bool isEscapedByte(char32_t c) {
     return c >= kEscapedByteBase + 0x80 && c <= kEscapedByteBase + 0xFF;
 }
 
@@ -283,17 +289,12 @@ std::filesystem::path pathFromText(std::u16string_view text) {
     std::string bytes;
     bytes.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (isEscapedByte(text[i])) {
-            bytes.push_back(static_cast<char>(text[i] - kEscapedByteBase));
+        char32_t cp = codePointAt(text, i);
+        if (isEscapedByte(cp)) {
+            bytes.push_back(static_cast<char>(cp - kEscapedByteBase));
             continue;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = kReplacement;
         }
+        if (cp >= 0xD800 && cp <= 0xDFFF) cp = kReplacement;
         appendUtf8(bytes, cp);
     }
     return std::filesystem::path(std::move(bytes));

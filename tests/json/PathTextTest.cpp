@@ -25,6 +25,8 @@ TEST(PathText, NamesThatAreNotUtf8KeepTheirBytes) {
         {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},         // an encoded surrogate
         {"\xC3\xA9\x80\xC3\xA9", u"\u00E9\xDC80\u00E9"}, // valid around a stray byte
         {"\xF0\x9F\x8E\xAF\xF0\x9F", u"🎯\xDCF0\xDC9F"},
+        // A character beyond the 16-bit plane whose low bits look like a kept byte is still that character.
+        {"\xF0\x9D\xB2\x80", u"\U0001DC80"},
     };
     for (const Case& c : cases) {
         const std::filesystem::path path(c.bytes);
