@@ -52,7 +52,7 @@ struct Machine {
 Machine describeMachine();
 
 // A platform without windows that only counts what the scan asks of it.
-class CountingPlatform final : public Platform {
+class CountingPlatform final : public WindowlessPlatform {
 public:
     int messages = 0;
     int files = 0;
@@ -60,17 +60,8 @@ public:
     int range = 0;
 
     void messageBox(std::u16string_view, std::u16string_view) override { ++messages; }
-    bool askYesNo(std::u16string_view, std::u16string_view) override { return false; }
-    std::optional<std::u16string> chooseFolder(std::u16string_view) override { return std::nullopt; }
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
-        return std::nullopt;
-    }
-    bool openWithAssociatedProgram(std::u16string_view) override { return false; }
-    void progressBegin(std::u16string_view, std::u16string_view) override {}
     void progressSetRange(int maximum) override { range = maximum; }
     void progressSetFile(std::u16string_view) override { ++files; }
-    void progressSetPosition(int) override {}
-    void progressEnd() override {}
     void processOnePendingEvent() override { ++events; }
 };
 

@@ -59,25 +59,13 @@ constexpr std::string_view kHelp =
     "For details a replay that cannot be read is a result, not a failure: it exits with 0.\n";
 
 // Message boxes become lines on standard error; there is nothing to ask or show.
-class ConsolePlatform final : public Platform {
+class ConsolePlatform final : public WindowlessPlatform {
 public:
     explicit ConsolePlatform(std::ostream& err) : err_(err) {}
 
     void messageBox(std::u16string_view title, std::u16string_view text) override {
         err_ << utf16ToUtf8(title) << ": " << utf16ToUtf8(text) << '\n';
     }
-    bool askYesNo(std::u16string_view, std::u16string_view) override { return false; }
-    std::optional<std::u16string> chooseFolder(std::u16string_view) override { return std::nullopt; }
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
-        return std::nullopt;
-    }
-    bool openWithAssociatedProgram(std::u16string_view) override { return false; }
-    void progressBegin(std::u16string_view, std::u16string_view) override {}
-    void progressSetRange(int) override {}
-    void progressSetFile(std::u16string_view) override {}
-    void progressSetPosition(int) override {}
-    void progressEnd() override {}
-    void processOnePendingEvent() override {}
 
 private:
     std::ostream& err_;

@@ -40,4 +40,23 @@ public:
     virtual void processOnePendingEvent() = 0;
 };
 
+// A platform without windows: messages are dropped, questions answered No, dialogs cancelled, nothing is
+// opened and the progress window is not shown. Windowless callers override what they need.
+class WindowlessPlatform : public Platform {
+public:
+    void messageBox(std::u16string_view, std::u16string_view) override {}
+    bool askYesNo(std::u16string_view, std::u16string_view) override { return false; }
+    std::optional<std::u16string> chooseFolder(std::u16string_view) override { return std::nullopt; }
+    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
+        return std::nullopt;
+    }
+    bool openWithAssociatedProgram(std::u16string_view) override { return false; }
+    void progressBegin(std::u16string_view, std::u16string_view) override {}
+    void progressSetRange(int) override {}
+    void progressSetFile(std::u16string_view) override {}
+    void progressSetPosition(int) override {}
+    void progressEnd() override {}
+    void processOnePendingEvent() override {}
+};
+
 } // namespace tapeloft

@@ -35,7 +35,7 @@ using namespace tapeloft;
 namespace {
 
 // Records what the window asks of the desktop.
-class RecordingPlatform final : public Platform {
+class RecordingPlatform final : public WindowlessPlatform {
 public:
     struct Message {
         std::u16string title;
@@ -47,21 +47,10 @@ public:
     void messageBox(std::u16string_view title, std::u16string_view text) override {
         messages.push_back({std::u16string(title), std::u16string(text)});
     }
-    bool askYesNo(std::u16string_view, std::u16string_view) override { return false; }
-    std::optional<std::u16string> chooseFolder(std::u16string_view) override { return std::nullopt; }
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
-        return std::nullopt;
-    }
     bool openWithAssociatedProgram(std::u16string_view target) override {
         opened.emplace_back(target);
         return true;
     }
-    void progressBegin(std::u16string_view, std::u16string_view) override {}
-    void progressSetRange(int) override {}
-    void progressSetFile(std::u16string_view) override {}
-    void progressSetPosition(int) override {}
-    void progressEnd() override {}
-    void processOnePendingEvent() override {}
 };
 
 constexpr std::u16string_view kLanguage =

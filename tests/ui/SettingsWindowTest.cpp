@@ -31,24 +31,12 @@ using namespace tapeloft;
 namespace {
 
 // Keeps the message boxes a window shows instead of showing them.
-class RecordingPlatform final : public Platform {
+class RecordingPlatform final : public WindowlessPlatform {
 public:
     QStringList messages; // title, then text
     void messageBox(std::u16string_view title, std::u16string_view text) override {
         messages << toQString(title) << toQString(text);
     }
-    bool askYesNo(std::u16string_view, std::u16string_view) override { return false; }
-    std::optional<std::u16string> chooseFolder(std::u16string_view) override { return {}; }
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
-        return {};
-    }
-    bool openWithAssociatedProgram(std::u16string_view) override { return false; }
-    void progressBegin(std::u16string_view, std::u16string_view) override {}
-    void progressSetRange(int) override {}
-    void progressSetFile(std::u16string_view) override {}
-    void progressSetPosition(int) override {}
-    void progressEnd() override {}
-    void processOnePendingEvent() override {}
 };
 
 // A record list with a bound view, as the main window shows it.
