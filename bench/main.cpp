@@ -4,9 +4,11 @@
 
 #include "export/ListExport.h"
 #include "replay/FolderScan.h"
+#include "samplegen/HostileJson.h"
 #include "shell/Language.h"
 #include "shell/ListModel.h"
 #include "shell/ReplayList.h"
+#include "json/Json.h"
 #include "json/TextCodec.h"
 
 #include <algorithm>
@@ -55,6 +57,7 @@ constexpr double kFilterMs = 50.0;
 constexpr double kExportSeconds = 0.3;
 constexpr double kExportSpeedUp = 5.0;
 constexpr double kStartupOverScan = 1.5;
+constexpr double kCollidingKeysOverOrdinary = 5.0;
 
 void usage() {
     std::fputs(
@@ -419,6 +422,28 @@ int main(int argc, char** argv) {
         }
         table.push_back({"one filter change over " + rowCount + " rows", fixed(slowest * 1e3, 1) + " ms",
                          "<= " + fixed(kFilterMs, 0) + " ms", yesNo(slowest * 1e3 <= kFilterMs)});
+    }
+
+    // Keys made to share one value of an unkeyed hash, against ordinary keys of the same shape.
+    {
+        const int keys = options.quick ? 2000 : 100000;
+        const auto parseSeconds = [&](const std::string& text) {
+            bool parsed = true;
+            const double best = bestOf(repeats, [&] {
+                const auto start = Clock::now();
+                parsed = parsed && parseJsonUtf8(text).has_value();
+                return seconds(Clock::now() - start);
+            });
+            return parsed ? best : -1.0;
+        };
+        const double ordinary = parseSeconds(samples::ordinaryKeysObject(keys));
+        const double colliding = parseSeconds(samples::collidingKeysObject(keys));
+        if (ordinary < 0 || colliding < 0) return fail("the key objects did not parse");
+        table.push_back(
+            {"parse " + grouped(keys) + " colliding keys",
+             fixed(colliding * 1e3, 1) + " ms = " + fixed(colliding / ordinary, 2) + " x ordinary keys",
+             "<= " + fixed(kCollidingKeysOverOrdinary, 0) + " x",
+             yesNo(colliding <= kCollidingKeysOverOrdinary * ordinary)});
     }
 
     // Export, buffered and with one unbuffered write per record.

@@ -1,5 +1,6 @@
 #include "json/Json.h"
 
+#include "json/KeyHash.h"
 #include "json/TextCodec.h"
 
 #include <algorithm>
@@ -69,16 +70,6 @@ template <class Unit> bool matchesLiteral(const Unit* p, std::string_view litera
     return true;
 }
 
-// Spreads every input bit over the low 32 bits, which pick the slots.
-inline std::uint32_t mixHash(std::uint64_t h) {
-    h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 33;
-    return static_cast<std::uint32_t>(h);
-}
-
-constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ull;
-
 // Four units' low bytes, from the little-endian word of the units.
 inline std::uint64_t packLowBytes(std::uint64_t units) {
     units &= 0x00FF00FF00FF00FFull;
@@ -86,46 +77,41 @@ inline std::uint64_t packLowBytes(std::uint64_t units) {
     return (units | (units >> 16)) & 0xFFFFFFFFull;
 }
 
-// The low bytes of `count` (at most eight) units as one little-endian word; every unit is also
-// OR-ed into `seen`, in some lane.
-inline std::uint64_t lowBytes(const char16_t* units, std::size_t count, std::uint64_t& seen) {
+// The low (or, with shift 8, the high) bytes of `count` (at most eight) units as one little-endian word;
+// every unit is also OR-ed into `seen`, in some lane.
+inline std::uint64_t unitBytes(const char16_t* units, std::size_t count, unsigned shift,
+                               std::uint64_t& seen) {
     if (std::endian::native == std::endian::little && count == 8) {
         std::uint64_t first, second;
         std::memcpy(&first, units, sizeof first);
         std::memcpy(&second, units + 4, sizeof second);
         seen |= first | second;
-        return packLowBytes(first) | (packLowBytes(second) << 32);
+        return packLowBytes(first >> shift) | (packLowBytes(second >> shift) << 32);
     }
     std::uint64_t word = 0;
     for (std::size_t k = count; k > 0; --k) {
-        word = (word << 8) | (units[k - 1] & 0xFFu);
+        word = (word << 8) | ((units[k - 1] >> shift) & 0xFFu);
         seen |= units[k - 1];
     }
     return word;
 }
 
-// Eight units per step, taken as the word of their low bytes; high bytes are mixed in apart. An
-// ASCII text so hashes as its UTF-8 bytes do (the parser's hashBytes), and a plain key in UTF-8
-// input needs no decoding to be looked up.
-std::uint32_t hashKey(const char16_t* key, std::size_t size) {
-    std::uint64_t h = size;
+// The key's low bytes eight units a word, then its high bytes when there are any. An ASCII key so gives
+// the words of its UTF-8 bytes (the parser's hashBytes), so that a plain key in UTF-8 input needs no
+// decoding to be looked up.
+std::uint32_t hashKey(const detail::KeyHashSecret& secret, const char16_t* key, std::size_t size) {
+    detail::KeyHasher hasher(secret);
     std::uint64_t seen = 0;
-    std::uint64_t word;
-    if (size >= 8) {
-        for (std::size_t k = 0; k + 8 < size; k += 8)
-            h = std::rotl(h, 23) ^ (lowBytes(key + k, 8, seen) * kHashMultiplier);
-        word = lowBytes(key + size - 8, 8, seen); // the last eight, overlapping
-    } else {
-        word = lowBytes(key, size, seen);
+    std::size_t k = 0;
+    for (; k + 8 <= size; k += 8)
+        hasher.add(unitBytes(key + k, 8, 0, seen));
+    const std::uint64_t tail = unitBytes(key + k, size - k, 0, seen);
+    const bool high = (seen & 0xFF00FF00FF00FF00ull) != 0;
+    if (high) {
+        for (k = 0; k < size; k += 8)
+            hasher.add(unitBytes(key + k, std::min<std::size_t>(8, size - k), 8, seen));
     }
-    h = std::rotl(h, 23) ^ word;
-    if ((seen & 0xFF00FF00FF00FF00ull) != 0) {
-        std::uint64_t high = 0;
-        for (std::size_t k = 0; k < size; ++k)
-            high = std::rotl(high, 7) ^ (key[k] >> 8);
-        h ^= std::rotl(high * kHashMultiplier, 31);
-    }
-    return mixHash(h);
+    return hasher.finish(tail | detail::KeyHasher::lengthTag(size, high));
 }
 
 inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
@@ -238,9 +224,14 @@ public:
     }
 
     // Moves the open text [start, write) to a new block with room for at least `more` further
-    // units; the room doubles with the text so that long texts move O(1) times per unit.
+    // units; the room doubles with the text so that long texts move O(1) times per unit. A text that
+    // has its block to itself gives that block up, so a long string holds one copy, not every size it
+    // had on the way.
     void growText(char16_t*& start, char16_t*& write, char16_t*& capacityEnd, std::size_t more) {
         const std::size_t size = static_cast<std::size_t>(write - start);
+        const bool alone = !blocks_.empty() && reinterpret_cast<char*>(start) == blocks_.back().get();
+        std::unique_ptr<char[]> old = alone ? std::move(blocks_.back()) : nullptr;
+        if (alone) blocks_.pop_back();
         addBlock((size * 2 + more + 64) * sizeof(char16_t));
         auto* moved = reinterpret_cast<char16_t*>(cur_);
         std::memcpy(moved, start, size * sizeof(char16_t));
@@ -491,7 +482,7 @@ private:
                     key = guess;
                     return stop + 1;
                 }
-                const std::uint32_t hash = hashKey(p, size);
+                const std::uint32_t hash = hashKey(secret_, p, size);
                 const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
                 for (std::uint32_t slot = hash & mask; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
                     KeyEntry& entry = *keyTable_[slot];
@@ -513,7 +504,7 @@ private:
 
     // The entry of the decoded key, which was the last text closed.
     KeyEntry* intern(const char16_t* key, std::uint32_t size) {
-        const std::uint32_t hash = hashKey(key, size);
+        const std::uint32_t hash = hashKey(secret_, key, size);
         const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
         std::uint32_t slot = hash & mask;
         for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
@@ -597,16 +588,11 @@ private:
 
     // UTF-8 only: hashKey of a plain key's decoding, from its bytes.
     std::uint32_t hashBytes(const Unit* p, std::size_t size) const {
-        std::uint64_t h = size;
-        std::uint64_t word = 0;
-        if (size >= 8) {
-            for (std::size_t k = 0; k + 8 < size; k += 8)
-                h = std::rotl(h, 23) ^ (littleEndianWord(p + k) * kHashMultiplier);
-            word = littleEndianWord(p + size - 8); // the last eight, overlapping
-        } else {
-            word = loadPartial(p, size);
-        }
-        return mixHash(std::rotl(h, 23) ^ word);
+        detail::KeyHasher hasher(secret_);
+        std::size_t k = 0;
+        for (; k + 8 <= size; k += 8)
+            hasher.add(littleEndianWord(p + k));
+        return hasher.finish(loadPartial(p + k, size - k) | detail::KeyHasher::lengthTag(size, false));
     }
 
     // The eight bytes at p as a little-endian word.
@@ -924,6 +910,8 @@ private:
         char16_t* write = start;
         for (;;) {
             copyPlainRun(p, start, write, capacityEnd);
+            // Checked as the text grows: a string over the limit is refused before it is all decoded.
+            if (static_cast<std::size_t>(write - start) >= kMaxTextUnits) return nullptr;
             if (p == end_) return nullptr;
             if (capacityEnd - write < 2) arena_.growText(start, write, capacityEnd, 2);
             const Unit c = *p;
@@ -1046,16 +1034,19 @@ private:
 
     // Copies the run of units that need no decoding: anything but quote and backslash, and for
     // UTF-8 only ASCII. Whole blocks are widened at once; units written past the run lie in room
-    // that is reserved but not yet used.
+    // that is reserved but not yet used. Stops once the text has reached the string limit.
     void copyPlainRun(const Unit*& at, char16_t*& start, char16_t*& write, char16_t*& capacityEnd) {
         const Unit* p = at;
         char16_t* w = write;
+        // Each input unit of a run gives one unit of text.
+        const Unit* const stop = p + std::min(static_cast<std::size_t>(end_ - p),
+                                              kMaxTextUnits - static_cast<std::size_t>(w - start));
         if constexpr (kUtf8) {
 #ifdef TAPELOFT_JSON_SSE2
             const __m128i quote = _mm_set1_epi8('"');
             const __m128i backslash = _mm_set1_epi8('\\');
             const __m128i zero = _mm_setzero_si128();
-            while (end_ - p >= 16) {
+            while (stop - p >= 16) {
                 if (capacityEnd - w < 16) {
                     arena_.growText(start, w, capacityEnd, 16);
                 }
@@ -1078,7 +1069,7 @@ private:
             if constexpr (std::endian::native == std::endian::little) {
                 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
                 constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-                while (end_ - p >= 8) {
+                while (stop - p >= 8) {
                     if (capacityEnd - w < 8) arena_.growText(start, w, capacityEnd, 8);
                     std::uint64_t word;
                     std::memcpy(&word, p, 8);
@@ -1104,7 +1095,7 @@ private:
 #endif
         }
         for (;;) {
-            if (p == end_ || (kUtf8 && *p >= 0x80) || *p == '"' || *p == '\\') break;
+            if (p == stop || (kUtf8 && *p >= 0x80) || *p == '"' || *p == '\\') break;
             if (capacityEnd == w) arena_.growText(start, w, capacityEnd, 1);
             *w++ = *p++;
         }
@@ -1125,6 +1116,7 @@ private:
     const Unit* const begin_;
     const Unit* const end_;
     JsonArena& arena_;
+    const KeyHashSecret secret_ = keyHashSecret();
     std::vector<JsonValue> stack_;
     // Open addressing over the key entries by their hash, half full at most.
     std::vector<KeyEntry*> keyTable_ = std::vector<KeyEntry*>(256, nullptr);
@@ -1179,7 +1171,8 @@ const JsonValue& JsonDocument::root() const {
 
 const JsonValue& JsonValue::member(std::u16string_view key) const {
     if (kind() != JsonKind::Object || object_ == nullptr) return empty();
-    const std::uint32_t hash = object_->slots != nullptr ? hashKey(key.data(), key.size()) : 0;
+    const std::uint32_t hash =
+        object_->slots != nullptr ? hashKey(detail::keyHashSecret(), key.data(), key.size()) : 0;
     const detail::JsonMember* found = findMember(*object_, key.data(), key.size(), hash);
     return found != nullptr ? found->value : empty();
 }
