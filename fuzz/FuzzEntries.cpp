@@ -156,7 +156,8 @@ void checkBlocks(const ReplayBlocks& blocks) {
 void checkRecord(const ReplayBlocks& blocks, const BattleRecord& record, std::u16string_view path) {
     switch (blocks.status) {
     case ReplayStatus::NotOpened:
-        FUZZ_CHECK(record.kind == BattleRecordKind::None);
+    case ReplayStatus::Oversized:
+        FUZZ_CHECK(record.kind == BattleRecordKind::Unreadable);
         break;
     case ReplayStatus::HeaderRejected:
         FUZZ_CHECK(record.kind == BattleRecordKind::Marker);
@@ -166,7 +167,7 @@ void checkRecord(const ReplayBlocks& blocks, const BattleRecord& record, std::u1
                    record.kind == BattleRecordKind::Unreadable);
         break;
     }
-    if (record.kind == BattleRecordKind::None || record.kind == BattleRecordKind::Unreadable) {
+    if (record.kind == BattleRecordKind::Unreadable) {
         FUZZ_CHECK(record.rowText.empty());
         return;
     }
@@ -192,6 +193,9 @@ void checkDetails(const ReplayBlocks& blocks, const BattleDetails& details) {
         return;
     case ReplayStatus::HeaderRejected:
         FUZZ_CHECK(details.status == BattleDetailsStatus::HeaderRejected);
+        return;
+    case ReplayStatus::Oversized:
+        FUZZ_CHECK(details.status == BattleDetailsStatus::DescriptionUnreadable);
         return;
     case ReplayStatus::Opened:
         FUZZ_CHECK(details.status == BattleDetailsStatus::Opened ||

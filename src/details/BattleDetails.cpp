@@ -162,6 +162,10 @@ BattleDetails battleDetailsFromBlocks(const ReplayBlocks& blocks, const Language
         details.status = BattleDetailsStatus::HeaderRejected;
         return details;
     }
+    if (blocks.status == ReplayStatus::Oversized) {
+        details.status = BattleDetailsStatus::DescriptionUnreadable;
+        return details;
+    }
 
     // Without a start marker the cut text is not a description, even when some of it parses.
     const auto description = blocks.descriptionAt != 0 ? parseJsonUtf8(blocks.descriptionUtf8) : std::nullopt;

@@ -95,12 +95,10 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     BattleRecord record;
     Cells cells;
     cells[32] = path;
-    if (blocks.status == ReplayStatus::NotOpened) return record;
-    // A row cannot hold such a path (see joinCells), and a changed one would name another file.
-    if (path.find(u'\n') != std::u16string_view::npos) {
-        record.kind = BattleRecordKind::Unreadable;
+    // A row cannot hold a path with a line feed (see joinCells), and a changed one would name another file.
+    if (blocks.status == ReplayStatus::NotOpened || blocks.status == ReplayStatus::Oversized ||
+        path.find(u'\n') != std::u16string_view::npos)
         return record;
-    }
     if (blocks.status == ReplayStatus::HeaderRejected) {
         cells[1] = language.message(7);
         record.kind = BattleRecordKind::Marker;
@@ -205,8 +203,6 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
 void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
                        Platform& platform) {
     switch (record.kind) {
-    case BattleRecordKind::None:
-        return;
     case BattleRecordKind::Unreadable:
         platform.messageBox(u"Внимание!", u"Файл " + std::u16string(path) + u" не может быть обработан.");
         return;

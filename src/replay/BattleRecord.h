@@ -15,16 +15,17 @@ class Platform;
 inline constexpr std::uint32_t kNoResultsTintRgb = 0xFAD8DE;
 
 enum class BattleRecordKind {
-    None,       // the file could not be opened: no row, no message
-    Marker,     // the header test failed: a row with the "not a replay" text
-    Full,       // description and results
-    NoResults,  // description without usable results: a tinted row
-    Unreadable, // the description cannot be read, or the path holds a line feed: no row, one message box
+    Marker,    // the header test failed: a row with the "not a replay" text
+    Full,      // description and results
+    NoResults, // description without usable results: a tinted row
+    // No row, one message box: the file cannot be opened or read, its leading pieces are oversized, its
+    // description cannot be read, or its path holds a line feed. A replay never vanishes without a word.
+    Unreadable,
 };
 
 // One replay file as list text, before it goes into a list.
 struct BattleRecord {
-    BattleRecordKind kind = BattleRecordKind::None;
+    BattleRecordKind kind = BattleRecordKind::Unreadable;
     std::u16string rowText; // the 40 cells joined by line feeds, for the kinds that make a row
 };
 
@@ -36,7 +37,7 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
                                     const Language& language);
 
 // Appends the record's row to the list, tinting it when it has no results, or shows the message of an
-// unreadable file. Does nothing for a file that could not be opened.
+// unreadable file.
 void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
                        Platform& platform);
 

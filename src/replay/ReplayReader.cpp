@@ -24,8 +24,8 @@ namespace {
 
 constexpr std::size_t kChunkSize = kReplayReadChunk;
 constexpr int kPieceCount = 11;
-// Positions are 32-bit; a longer text (only from a multi-gigabyte file) counts as unreadable.
-constexpr std::size_t kMaxTextBytes = 0x7FFFFFF0;
+// Repairing a piece can triple it (a stray byte becomes U+FFFD), which still leaves positions in 32 bits.
+static_assert(kMaxReplayTextBytes * 3 < 0x7FFFFFF0);
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
 
 struct FileCloser final {
@@ -200,18 +200,22 @@ void sanitisePiece(std::string& text, std::size_t pieceStart) {
     text += fixed;
 }
 
-// Appends the first 11 pieces after the current position, each as valid UTF-8, terminators dropped.
-// False on a read error or a text too long for 32-bit positions.
-bool readPieces(ChunkedFile& in, std::string& text) {
+enum class PiecesRead { Complete, Failed, Oversized };
+
+// Appends the first 11 pieces after the current position, each as valid UTF-8, terminators dropped. The
+// length limit is checked on the bytes before they are appended, so an oversized file costs no more
+// memory than the limit.
+PiecesRead readPieces(ChunkedFile& in, std::string& text) {
     text.reserve(kChunkSize);
     int pieces = 0;
     std::size_t pieceStart = text.size();
+    std::size_t bytesRead = 0;
     std::uint64_t pieceHigh = 0; // OR of the piece's bytes: a set high bit means it needs checking
     bool afterCr = false;        // an LF right after a CR belongs to the same terminator
 
     while (pieces < kPieceCount) {
         if (in.atChunkEnd() && !in.refill()) {
-            if (in.failed()) return false;
+            if (in.failed()) return PiecesRead::Failed;
             break; // end of file ends this piece; every piece after it is empty
         }
         if (afterCr) {
@@ -224,8 +228,9 @@ bool readPieces(ChunkedFile& in, std::string& text) {
         const unsigned char* begin = in.data + in.pos;
         const unsigned char* end = in.data + in.size;
         const unsigned char* p = findTerminator(begin, end, pieceHigh);
+        bytesRead += static_cast<std::size_t>(p - begin);
+        if (bytesRead > kMaxReplayTextBytes) return PiecesRead::Oversized;
         text.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
-        if (text.size() > kMaxTextBytes) return false;
         in.pos = static_cast<std::size_t>(p - in.data);
         if (p == end) continue;
 
@@ -237,7 +242,7 @@ bool readPieces(ChunkedFile& in, std::string& text) {
         ++pieces;
     }
     if (pieceHigh & kHighBits) sanitisePiece(text, pieceStart);
-    return text.size() <= kMaxTextBytes;
+    return PiecesRead::Complete;
 }
 
 // UTF-16 length of valid UTF-8.
@@ -332,7 +337,7 @@ std::u16string ReplayBlocks::resultsText() const {
 
 namespace {
 
-// The header test and the 11 pieces; false when reading failed (the blocks then stay NotOpened).
+// The header test and the 11 pieces; false when the blocks cannot be cut (the status then says why).
 bool readHeaderAndPieces(ChunkedFile& in, HeaderTest test, ReplayBlocks& blocks, std::string& text) {
     const bool passes = headerPasses(in, test);
     if (in.failed()) return false; // e.g. a folder: it opens, but cannot be read
@@ -340,7 +345,16 @@ bool readHeaderAndPieces(ChunkedFile& in, HeaderTest test, ReplayBlocks& blocks,
         blocks.status = ReplayStatus::HeaderRejected;
         return false;
     }
-    return readPieces(in, text);
+    switch (readPieces(in, text)) {
+    case PiecesRead::Complete:
+        return true;
+    case PiecesRead::Failed:
+        return false;
+    case PiecesRead::Oversized:
+        blocks.status = ReplayStatus::Oversized;
+        return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -359,7 +373,7 @@ ReplayBlocks readReplayBlocks(const std::filesystem::path& file, HeaderTest test
         blocks.status = ReplayStatus::Opened;
         return blocks;
     } catch (const std::exception&) {
-        // Out of memory on an absurd file: treat it as one that cannot be read.
+        // Out of memory: treat it as a file that cannot be read.
         return ReplayBlocks{};
     }
 }

@@ -11,7 +11,13 @@ namespace tapeloft {
 
 // Scan: the seven header bytes must sum to 128..139 modulo 256. Details: byte 0 must be 0x12.
 enum class HeaderTest { Scan, Details };
-enum class ReplayStatus { Opened, NotOpened, HeaderRejected };
+// Oversized: the pieces the blocks are cut from run past kMaxReplayTextBytes; the file is refused unread.
+enum class ReplayStatus { Opened, NotOpened, HeaderRejected, Oversized };
+
+// The most text read from a replay's leading pieces. Both blocks of a battle of a hundred vehicles take
+// about 150 KB; a few megabytes leave a wide margin, while a hostile file without line breaks, read to its
+// end, would cost memory in proportion to its size, once per scan worker.
+inline constexpr std::size_t kMaxReplayTextBytes = std::size_t{4} << 20;
 
 struct ReplayBlocks {
     ReplayStatus status = ReplayStatus::NotOpened;
@@ -28,7 +34,8 @@ struct ReplayBlocks {
 };
 
 // Reads the first 11 pieces of the file after its header and cuts both blocks out of them.
-// Status NotOpened when the file cannot be opened or read (blocks empty); never throws.
+// Status NotOpened when the file cannot be opened or read, Oversized when the pieces are too long (blocks
+// empty either way); never throws.
 ReplayBlocks readReplayBlocks(const std::filesystem::path& file, HeaderTest test);
 
 // How many bytes readReplayBlocks reads from the file at a time: large enough that a typical replay's
@@ -37,7 +44,7 @@ inline constexpr std::size_t kReplayReadChunk = 64 * 1024;
 
 // The same reading over a whole file's bytes already in memory, taken chunkSize bytes at a time (0 counts as
 // 1) as the file reader takes them from the file; the result does not depend on chunkSize. NotOpened only
-// when memory runs out or the text is too long for 32-bit positions.
+// when memory runs out.
 ReplayBlocks readReplayBytes(std::string_view bytes, HeaderTest test,
                              std::size_t chunkSize = kReplayReadChunk);
 

@@ -265,9 +265,12 @@ TEST(BattleRecord, RejectedHeaderGivesTheMarkerRowAndUnreadableDescriptionAMessa
         f.dir.write("n.ivlreplay", samples::assembleReplay(samples::validHeader(), "no json here"));
     addBattleRecord(textFromPath(none), list, f.language, f.platform);
     EXPECT_EQ(f.platform.messages.size(), 2u);
-    addBattleRecord(textFromPath(f.dir.path() / "missing.ivlreplay"), list, f.language, f.platform);
+    // A file that cannot be opened is reported the same way, never dropped in silence.
+    const std::u16string missing = textFromPath(f.dir.path() / "missing.ivlreplay");
+    addBattleRecord(missing, list, f.language, f.platform);
     EXPECT_EQ(list.rowCount(), 1);
-    EXPECT_EQ(f.platform.messages.size(), 2u);
+    ASSERT_EQ(f.platform.messages.size(), 3u);
+    EXPECT_EQ(f.platform.messages[2].text, u"Файл " + missing + u" не может быть обработан.");
 }
 
 TEST(BattleRecord, GeneratedReplaysAgreeWithWhatWentIntoThem) {

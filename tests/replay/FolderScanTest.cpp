@@ -162,3 +162,30 @@ TEST(FolderScan, DeepTreesDoNotExhaustTheStack) {
     scan.run(dir.path());
     EXPECT_EQ(scan.list.rowCount(), 1);
 }
+
+// The walk lists a file that is gone or locked by the time it is read: it must not vanish without a word.
+TEST(FolderScan, FileThatCannotBeReadWhenItsTurnComesIsReported) {
+    class DeletingPlatform final : public WindowlessPlatform {
+    public:
+        std::u16string victim;
+        std::vector<std::u16string> messages;
+        void progressSetFile(std::u16string_view path) override {
+            if (path == victim) std::filesystem::remove(pathFromText(victim));
+        }
+        void messageBox(std::u16string_view, std::u16string_view text) override {
+            messages.emplace_back(text);
+        }
+    };
+    TempDir dir;
+    dir.write("a.ivlreplay", replayDated("01.01.2015 10:00:00"));
+    const std::u16string gone = textFromPath(dir.write("b.ivlreplay", replayDated("02.01.2015 10:00:00")));
+    DeletingPlatform platform;
+    platform.victim = gone;
+    Language language;
+    ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
+    // One worker: the file is read right after the progress window names it.
+    scanReplayFolder(textFromPath(dir.path()), list, u"*", kReplayExtension, language, platform, 1);
+    EXPECT_EQ(list.rowCount(), 1);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], u"Файл " + gone + u" не может быть обработан.");
+}

@@ -154,13 +154,25 @@ void writeNoiseAndEncodings(Writer& w) {
 }
 
 void writeHugeAndDeep(Writer& w) {
+    // Up to the reader's limit a long line is read; past it the file is refused and reported.
+    constexpr std::size_t threeMegabytes = 3 * 1024 * 1024;
     constexpr std::size_t tenMegabytes = 10 * 1024 * 1024;
+    w.file("huge/three-megabyte-line.ivlreplay",
+           replay(description(R"("padding":")" + std::string(threeMegabytes, 'x') + R"(",)"), results()),
+           ExpectedRow::Full, "a 3 MB description on one line");
+    w.file(
+        "huge/three-megabyte-results.ivlreplay",
+        replay(description(), results(R"("xp":5,"padding":[)" + std::string(threeMegabytes / 2, '1') + "]")),
+        ExpectedRow::Full, "a 3 MB results block on one line");
     w.file("huge/ten-megabyte-line.ivlreplay",
            replay(description(R"("padding":")" + std::string(tenMegabytes, 'x') + R"(",)"), results()),
-           ExpectedRow::Full, "a 10 MB description on one line");
+           ExpectedRow::Unreadable, "a 10 MB description on one line");
     w.file("huge/ten-megabyte-results.ivlreplay",
            replay(description(), results(R"("xp":5,"padding":[)" + std::string(tenMegabytes / 2, '1') + "]")),
-           ExpectedRow::Full, "a 10 MB results block on one line");
+           ExpectedRow::Unreadable, "a 10 MB results block on one line");
+    w.file("huge/ten-megabyte-tail.ivlreplay",
+           samples::validHeader() + description() + "\n" + results() + "\n" + std::string(tenMegabytes, 'z'),
+           ExpectedRow::Unreadable, "10 MB without a line break right after the blocks");
 
     constexpr std::size_t levels = 100000;
     const std::string deepArrays = std::string(levels, '[') + std::string(levels, ']');
