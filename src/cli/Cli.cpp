@@ -74,7 +74,7 @@ public:
     explicit ConsolePlatform(std::ostream& err) : err_(err) {}
 
     void messageBox(std::u16string_view title, std::u16string_view text) override {
-        err_ << utf16ToUtf8(title) << ": " << utf16ToUtf8(text) << '\n';
+        err_ << terminalBytes(title) << ": " << terminalBytes(text) << '\n';
     }
 
 private:
@@ -187,7 +187,7 @@ int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& e
     if (!scanned) return 1;
     const ListExportResult result = exportSheetToXls(arguments.positional[1], sheetSourceOf(*scanned));
     if (!result.written) {
-        err << "tapeloft-cli: " << utf16ToUtf8(result.errorText) << '\n';
+        err << "tapeloft-cli: " << terminalBytes(result.errorText) << '\n';
         return 1;
     }
     out << terminalBytes(result.fileName) << '\n';

@@ -377,4 +377,38 @@ TEST(CliNames, NamesThatAreNotUtf8GoRoundTrip) {
     EXPECT_EQ(found, expected);
 }
 
+TEST(CliNames, MessagesQuoteTheBytesGiven) {
+    TempDir dir;
+    const std::string missing = (dir.path() / "mis\xFFsing").native();
+    const std::string lng = (dir.path() / "none.lng").native();
+    const std::filesystem::path empty = dir.path() / "empty";
+    std::filesystem::create_directory(empty);
+    const std::string broken = (dir.path() / "bro\xFEken").native();
+    const std::string bad = dir.write(std::filesystem::path(broken) / "b\x80z.ivlreplay",
+                                      samples::assembleReplay(samples::validHeader(), "{\"open\":"))
+                                .native();
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"list", missing}, 1, "tapeloft-cli: '" + missing + "' is not a folder\n"},
+        {{"list", "--l\x80ng", missing},
+         2,
+         "tapeloft-cli: unknown option '--l\x80ng' (see tapeloft-cli --help)\n"},
+        {{"li\xC3st", missing}, 2, "tapeloft-cli: unknown command 'li\xC3st' (see tapeloft-cli --help)\n"},
+        {{"export", "--lang", lng, empty.native(), missing + "/x"},
+         1,
+         "tapeloft-cli: The folder does not exist: " + missing + "\n"},
+        // A message box names the file as it is on the disk.
+        {{"list", "--lang", lng, broken}, 0, "Внимание!: Файл " + bad + " не может быть обработан.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const CliRun run = runCliNative(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, c.err);
+    }
+}
 #endif
