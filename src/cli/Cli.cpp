@@ -58,13 +58,23 @@ constexpr std::string_view kHelp =
     "Exit status: 0 on success, 2 for a usage error, 1 when the command could not be carried out.\n"
     "For details a replay that cannot be read is a result, not a failure: it exits with 0.\n";
 
+// Text for the terminal. On POSIX a byte of a name that is not UTF-8 goes out as that byte again, so a
+// printed name is the file's real name and a quoted argument reads as it was typed.
+std::string terminalBytes(std::u16string_view text) {
+#ifdef _WIN32
+    return utf16ToUtf8(text);
+#else
+    return pathFromText(text).native();
+#endif
+}
+
 // Message boxes become lines on standard error; there is nothing to ask or show.
 class ConsolePlatform final : public WindowlessPlatform {
 public:
     explicit ConsolePlatform(std::ostream& err) : err_(err) {}
 
     void messageBox(std::u16string_view title, std::u16string_view text) override {
-        err_ << utf16ToUtf8(title) << ": " << utf16ToUtf8(text) << '\n';
+        err_ << terminalBytes(title) << ": " << terminalBytes(text) << '\n';
     }
 
 private:
@@ -72,34 +82,34 @@ private:
 };
 
 struct Arguments {
-    std::string lang;
-    std::optional<std::string> settings;
-    std::vector<std::string> positional;
+    std::u16string lang;
+    std::optional<std::u16string> settings;
+    std::vector<std::u16string> positional;
 };
 
 // Splits options from positional arguments; nullopt (after a message) on an unknown option.
-std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::ostream& err) {
+std::optional<Arguments> parseArguments(const std::vector<std::u16string>& args, std::ostream& err) {
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--lang") {
+        const std::u16string& a = args[i];
+        if (a == u"--lang") {
             if (i + 1 >= args.size()) {
                 err << "tapeloft-cli: --lang needs a file name\n";
                 return std::nullopt;
             }
             parsed.lang = args[++i];
-        } else if (a.rfind("--lang=", 0) == 0) {
+        } else if (a.starts_with(u"--lang=")) {
             parsed.lang = a.substr(7);
-        } else if (a == "--settings") {
+        } else if (a == u"--settings") {
             if (i + 1 >= args.size()) {
                 err << "tapeloft-cli: --settings needs a file name\n";
                 return std::nullopt;
             }
             parsed.settings = args[++i];
-        } else if (a.rfind("--settings=", 0) == 0) {
+        } else if (a.starts_with(u"--settings=")) {
             parsed.settings = a.substr(11);
-        } else if (a.size() > 1 && a[0] == '-' && a != "-") {
-            err << "tapeloft-cli: unknown option '" << a << "' (see tapeloft-cli --help)\n";
+        } else if (a.size() > 1 && a[0] == u'-' && a != u"-") {
+            err << "tapeloft-cli: unknown option '" << terminalBytes(a) << "' (see tapeloft-cli --help)\n";
             return std::nullopt;
         } else {
             parsed.positional.push_back(a);
@@ -112,20 +122,19 @@ std::filesystem::path defaultSettingsFile() {
     return std::filesystem::path(settings::fileName);
 }
 
-Language loadLanguage(const std::string& explicitFile, const std::filesystem::path& settingsFile) {
-    if (!explicitFile.empty()) return Language::load(pathFromText(utf8ToUtf16(explicitFile)));
+Language loadLanguage(const std::u16string& explicitFile, const std::filesystem::path& settingsFile) {
+    if (!explicitFile.empty()) return Language::load(pathFromText(explicitFile));
     const std::u16string name =
         readSettingText(settingsFile, settings::groupFilepath, settings::keyLang, settings::defaultLang);
     return Language::load(pathFromText(name));
 }
 
 // The replay list of a folder, scanned as the program does; nullopt (after a message) when it is no folder.
-std::optional<ListModel> scanFolderArgument(const std::string& argument, const Language& language,
+std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const Language& language,
                                             std::ostream& err) {
-    const std::u16string folder = utf8ToUtf16(argument);
     std::error_code ec;
     if (!std::filesystem::is_directory(pathFromText(folder), ec)) {
-        err << "tapeloft-cli: '" << argument << "' is not a folder\n";
+        err << "tapeloft-cli: '" << terminalBytes(folder) << "' is not a folder\n";
         return std::nullopt;
     }
     ConsolePlatform platform(err);
@@ -176,13 +185,12 @@ int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& e
     const Language language = loadLanguage(arguments.lang, defaultSettingsFile());
     const std::optional<ListModel> scanned = scanFolderArgument(arguments.positional[0], language, err);
     if (!scanned) return 1;
-    const ListExportResult result =
-        exportSheetToXls(utf8ToUtf16(arguments.positional[1]), sheetSourceOf(*scanned));
+    const ListExportResult result = exportSheetToXls(arguments.positional[1], sheetSourceOf(*scanned));
     if (!result.written) {
-        err << "tapeloft-cli: " << utf16ToUtf8(result.errorText) << '\n';
+        err << "tapeloft-cli: " << terminalBytes(result.errorText) << '\n';
         return 1;
     }
-    out << utf16ToUtf8(result.fileName) << '\n';
+    out << terminalBytes(result.fileName) << '\n';
     return out ? 0 : 1;
 }
 
@@ -286,10 +294,9 @@ int detailsCommand(const Arguments& arguments, std::ostream& out, std::ostream& 
         return 2;
     }
     const std::filesystem::path settingsFile =
-        arguments.settings ? pathFromText(utf8ToUtf16(*arguments.settings)) : defaultSettingsFile();
+        arguments.settings ? pathFromText(*arguments.settings) : defaultSettingsFile();
     const Language language = loadLanguage(arguments.lang, settingsFile);
-    const BattleDetails details =
-        readBattleDetails(utf8ToUtf16(arguments.positional[0]), language, settingsFile);
+    const BattleDetails details = readBattleDetails(arguments.positional[0], language, settingsFile);
     out << detailsJson(details);
     out.flush();
     return out ? 0 : 1;
@@ -297,22 +304,30 @@ int detailsCommand(const Arguments& arguments, std::ostream& out, std::ostream& 
 
 } // namespace
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+std::vector<std::u16string> argumentsFromCommandLine(int argc,
+                                                     const std::filesystem::path::value_type* const* argv) {
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(textFromPath(std::filesystem::path(argv[i])));
+    return args;
+}
+
+int run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         err << kHelp;
         return 2;
     }
-    const std::string& command = args[0];
-    if (command == "help" || command == "--help" || command == "-h") {
+    const std::u16string& command = args[0];
+    if (command == u"help" || command == u"--help" || command == u"-h") {
         out << kHelp;
         return 0;
     }
     const auto arguments = parseArguments(args, err);
     if (!arguments) return 2;
-    if (command == "list") return listCommand(*arguments, out, err);
-    if (command == "export") return exportCommand(*arguments, out, err);
-    if (command == "details") return detailsCommand(*arguments, out, err);
-    err << "tapeloft-cli: unknown command '" << command << "' (see tapeloft-cli --help)\n";
+    if (command == u"list") return listCommand(*arguments, out, err);
+    if (command == u"export") return exportCommand(*arguments, out, err);
+    if (command == u"details") return detailsCommand(*arguments, out, err);
+    err << "tapeloft-cli: unknown command '" << terminalBytes(command) << "' (see tapeloft-cli --help)\n";
     return 2;
 }
 

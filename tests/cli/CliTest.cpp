@@ -2,12 +2,15 @@
 #include "cli/JsonOutput.h"
 
 #include "samplegen/SampleReplay.h"
+#include "shell/ReplayList.h"
 #include "support/FakePlatform.h"
 #include "json/Json.h"
 #include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <sstream>
 
 using namespace tapeloft;
@@ -21,10 +24,14 @@ struct CliRun {
     std::string err;
 };
 
+// Runs the tool on arguments written in UTF-8.
 CliRun runCli(const std::vector<std::string>& args) {
+    std::vector<std::u16string> text;
+    for (const std::string& arg : args)
+        text.push_back(utf8ToUtf16(arg));
     std::ostringstream out, err;
     CliRun result;
-    result.exitCode = cli::run(args, out, err);
+    result.exitCode = cli::run(text, out, err);
     result.out = out.str();
     result.err = err.str();
     return result;
@@ -295,3 +302,113 @@ TEST(CliDetails, SettingsDefaultToTheCurrentFolder) {
     EXPECT_EQ(d.root().member(u"shellPriceText").text(), u"11");
     EXPECT_EQ(d.root().member(u"ammoCostText").text(), decimal(replay.facts.personal.shots * 11));
 }
+
+// Names that are not UTF-8 exist only where names are bytes.
+#ifndef _WIN32
+namespace {
+
+// Runs the tool the way main does: each argument as the bytes the shell hands over.
+CliRun runCliNative(const std::vector<std::string>& nativeArgs) {
+    std::vector<const char*> argv = {"tapeloft-cli"};
+    for (const std::string& arg : nativeArgs)
+        argv.push_back(arg.c_str());
+    std::ostringstream out, err;
+    CliRun result;
+    result.exitCode =
+        cli::run(cli::argumentsFromCommandLine(static_cast<int>(argv.size()), argv.data()), out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+// What a script does with a name list prints: decode the JSON, turn the text back into the name's bytes.
+std::string nativeName(std::u16string_view text) {
+    return pathFromText(text).native();
+}
+
+} // namespace
+
+TEST(CliNames, NamesThatAreNotUtf8GoRoundTrip) {
+    TempDir dir;
+    const std::string folder = (dir.path() / "rep\xFF\x80lays").native();
+    samples::SampleOptions options;
+    options.tailBytes = 0;
+    const samples::SampleReplay replay = samples::makeSampleReplay(17, options);
+    const std::filesystem::path file =
+        dir.write(std::filesystem::path(folder) / "bat\x80tle\xC3.ivlreplay", replay.bytes);
+    const std::string lng = (dir.path() / "none.lng").native();
+    const std::string ini = (dir.path() / "none.ini").native();
+
+    const CliRun list = runCliNative({"list", "--lang", lng, folder});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    const auto rows = lines(list.out);
+    ASSERT_EQ(rows.size(), 1u) << list.out;
+    const auto row = parseJsonUtf8(rows[0]);
+    ASSERT_TRUE(row) << rows[0];
+    const std::string listed = nativeName(row->root().member(u"cells").element(kPathColumn).text());
+    EXPECT_EQ(listed, file.native());
+
+    const CliRun details = runCliNative({"details", "--lang", lng, "--settings", ini, listed});
+    ASSERT_EQ(details.exitCode, 0) << details.err;
+    const auto read = parseJsonUtf8(details.out);
+    ASSERT_TRUE(read) << details.out;
+    EXPECT_EQ(read->root().member(u"status").text(), u"Opened");
+    EXPECT_EQ(read->root().member(u"dateText").text(), utf8ToUtf16(replay.facts.dateTime));
+
+    // The printed name is the file's real name, ".xls" added as for any other name.
+    const std::filesystem::path outFolder = dir.path() / "out\xFE";
+    std::filesystem::create_directory(outFolder);
+    const std::pair<std::string, std::string> exports[] = {
+        {(outFolder / "list\xFF\x80.xls").native(), (outFolder / "list\xFF\x80.xls").native()},
+        {(outFolder / "\xE2\x82list").native(), (outFolder / "\xE2\x82list.xls").native()},
+    };
+    std::set<std::string> expected;
+    for (const auto& [given, written] : exports) {
+        SCOPED_TRACE(given);
+        const CliRun run = runCliNative({"export", "--lang", lng, folder, given});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, written + "\n");
+        EXPECT_NE(test::readBytes(written), "");
+        expected.insert(written);
+    }
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(outFolder))
+        found.insert(entry.path().native());
+    EXPECT_EQ(found, expected);
+}
+
+TEST(CliNames, MessagesQuoteTheBytesGiven) {
+    TempDir dir;
+    const std::string missing = (dir.path() / "mis\xFFsing").native();
+    const std::string lng = (dir.path() / "none.lng").native();
+    const std::filesystem::path empty = dir.path() / "empty";
+    std::filesystem::create_directory(empty);
+    const std::string broken = (dir.path() / "bro\xFEken").native();
+    const std::string bad = dir.write(std::filesystem::path(broken) / "b\x80z.ivlreplay",
+                                      samples::assembleReplay(samples::validHeader(), "{\"open\":"))
+                                .native();
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"list", missing}, 1, "tapeloft-cli: '" + missing + "' is not a folder\n"},
+        {{"list", "--l\x80ng", missing},
+         2,
+         "tapeloft-cli: unknown option '--l\x80ng' (see tapeloft-cli --help)\n"},
+        {{"li\xC3st", missing}, 2, "tapeloft-cli: unknown command 'li\xC3st' (see tapeloft-cli --help)\n"},
+        {{"export", "--lang", lng, empty.native(), missing + "/x"},
+         1,
+         "tapeloft-cli: The folder does not exist: " + missing + "\n"},
+        // A message box names the file as it is on the disk.
+        {{"list", "--lang", lng, broken}, 0, "Внимание!: Файл " + bad + " не может быть обработан.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const CliRun run = runCliNative(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+#endif

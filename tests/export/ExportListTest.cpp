@@ -87,8 +87,8 @@ TEST(CliExport, WritesTheScannedFolderAndPrintsTheFinalName) {
     ASSERT_EQ(samples::writeSampleFolder(dir.path() / "r", 4, 5).size(), 4u);
     std::ostringstream out, err;
     const auto target = dir.path() / "list";
-    ASSERT_EQ(cli::run({"export", "--lang", (dir.path() / "none.lng").string(), (dir.path() / "r").string(),
-                        target.string()},
+    ASSERT_EQ(cli::run({u"export", u"--lang", textFromPath(dir.path() / "none.lng"),
+                        textFromPath(dir.path() / "r"), textFromPath(target)},
                        out, err),
               0)
         << err.str();
@@ -100,9 +100,9 @@ TEST(CliExport, WritesTheScannedFolderAndPrintsTheFinalName) {
     EXPECT_EQ(labels, 5 * kExportedColumns);
 
     std::ostringstream out2, err2;
-    EXPECT_EQ(
-        cli::run({"export", (dir.path() / "r").string(), (dir.path() / "nope" / "x").string()}, out2, err2),
-        1);
+    EXPECT_EQ(cli::run({u"export", textFromPath(dir.path() / "r"), textFromPath(dir.path() / "nope" / "x")},
+                       out2, err2),
+              1);
     EXPECT_FALSE(err2.str().empty());
-    EXPECT_EQ(cli::run({"export", (dir.path() / "r").string()}, out2, err2), 2);
+    EXPECT_EQ(cli::run({u"export", textFromPath(dir.path() / "r")}, out2, err2), 2);
 }
