@@ -313,6 +313,8 @@ const char* targetName(Target target) {
         return "replay";
     case Target::Prefs:
         return "prefs";
+    case Target::Xls:
+        return "xls";
     }
     return "";
 }

@@ -20,8 +20,13 @@ void fuzzReplay(const std::uint8_t* data, std::size_t size);
 // The bytes as a preference file: parse, write and parse again give the same file, values set through
 // set() read back, and a language built from it answers every message.
 void fuzzPrefs(const std::uint8_t* data, std::size_t size);
+// The bytes as a sheet: records written one by one and whole sheets exported, both read back record by
+// record: the file is a complete sequence of records from BOF to EOF, and every cell holds its text as the
+// code page conversion gives it.
+void fuzzXls(const std::uint8_t* data, std::size_t size);
 
-enum class Target { Json, Replay, Prefs };
+enum class Target { Json, Replay, Prefs, Xls };
+inline constexpr Target kAllTargets[] = {Target::Json, Target::Replay, Target::Prefs, Target::Xls};
 
 struct Seed final {
     std::string name; // a file name for the corpus folder
@@ -35,7 +40,7 @@ std::vector<Seed> builtInSeeds(Target target);
 // the folder is missing.
 std::vector<Seed> seedFiles(const std::filesystem::path& folder);
 
-// "json", "replay" or "prefs".
+// "json", "replay", "prefs" or "xls".
 const char* targetName(Target target);
 
 } // namespace tapeloft::fuzz

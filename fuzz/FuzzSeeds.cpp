@@ -1,10 +1,12 @@
 #include "FuzzEntries.h"
+#include "FuzzSupport.h"
 
 #include "samplegen/SampleReplay.h"
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <system_error>
 
 namespace tapeloft::fuzz {
@@ -111,6 +113,72 @@ std::vector<Seed> prefSeeds() {
     };
 }
 
+// --- xls ----------------------------------------------------------------------------------------------
+
+// The numbers of a record call: a small one in one byte, any other in four.
+void callNumbers(InputWriter& in, std::initializer_list<std::int32_t> numbers) {
+    for (const std::int32_t n : numbers) {
+        if (n >= 0 && n < 256)
+            in.flag(false).byte(static_cast<std::uint8_t>(n));
+        else
+            in.flag(true).int32(n);
+    }
+}
+
+enum RecordKind : std::size_t { kCodePage, kGridlines, kFont, kLabel };
+// The choices of a sheet's row count, as the xls target reads it.
+constexpr std::size_t kMaxSeedSheetRows = 25;
+
+std::vector<Seed> xlsSeeds() {
+    std::vector<Seed> seeds;
+    {
+        InputWriter in;
+        in.flag(false).choice(kCodePage, 4);
+        callNumbers(in, {1251});
+        in.choice(kGridlines, 4);
+        callNumbers(in, {0});
+        in.choice(kFont, 4).utf8("Arial");
+        callNumbers(in, {10, 1});
+        in.choice(kLabel, 4).utf8("\xD0\x96\xD1\x83\xD0\xBA \xE2\x82\xAC \xE4\xB8\xAD");
+        callNumbers(in, {0, 0, 0, 1, 0, 0});
+        in.choice(kLabel, 4).emptyText();
+        callNumbers(in, {70000, -1, 0x1FF, -2, 300, 64});
+        seeds.push_back({"records-every-kind", in.bytes()});
+    }
+    {
+        // Pairs all along a text longer than a cell holds, so the cut falls on and between them.
+        InputWriter in;
+        in.flag(false).choice(kLabel, 4).longUtf8(7, "a\xF0\x9F\x98\x80");
+        callNumbers(in, {1, 2, 0, 1, 0, 0});
+        in.choice(kLabel, 4).longUtf8(0, "\xD0\xAF");
+        callNumbers(in, {2, 2, 0, 1, 0, 0});
+        in.choice(kFont, 4).units(u"\xD800x\xDC80\xDFFF\xD83D");
+        callNumbers(in, {-5, 99999});
+        seeds.push_back({"records-long-and-surrogates", in.bytes()});
+    }
+    {
+        InputWriter in;
+        in.flag(true).flag(false).flag(false).choice(1, 16).byte(0).choice(2, kMaxSeedSheetRows);
+        for (const char* cell : {"Date", "Map", "\xD0\x9F\xD1\x83\xD1\x82\xD1\x8C"}) {
+            in.choice(3, 41);
+            in.utf8(cell).cp1251("\xCA\xE0\xF0\xF2\xE0").units(u"\xD83D\xDE00\xD800");
+        }
+        seeds.push_back({"sheet-small", in.bytes()});
+    }
+    {
+        InputWriter in;
+        in.flag(true).flag(true).flag(true).choice(1, 16).byte(0).choice(1, kMaxSeedSheetRows).choice(40, 41);
+        for (int column = 0; column < 40; ++column)
+            in.cp1251(std::string(static_cast<std::size_t>(column) * 3, static_cast<char>(0xC0 + column)));
+        in.choice(0, 41);
+        seeds.push_back({"sheet-wide-unbuffered", in.bytes()});
+    }
+    seeds.push_back(
+        {"sheet-too-many", InputWriter().flag(true).flag(false).flag(false).choice(0, 16).byte(9).bytes()});
+    seeds.push_back({"hand-empty", ""});
+    return seeds;
+}
+
 } // namespace
 
 std::vector<Seed> builtInSeeds(Target target) {
@@ -121,6 +189,8 @@ std::vector<Seed> builtInSeeds(Target target) {
         return replaySeeds();
     case Target::Prefs:
         return prefSeeds();
+    case Target::Xls:
+        return xlsSeeds();
     }
     return {};
 }

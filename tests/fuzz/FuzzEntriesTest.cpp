@@ -143,3 +143,7 @@ TEST(FuzzEntries, ReplaySeedsAndMutations) {
 TEST(FuzzEntries, PrefsSeedsAndMutations) {
     EXPECT_GT(runTarget(Target::Prefs, fuzz::fuzzPrefs), 0);
 }
+
+TEST(FuzzEntries, XlsSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::Xls, fuzz::fuzzXls), 0);
+}
