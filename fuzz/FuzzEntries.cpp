@@ -315,6 +315,8 @@ const char* targetName(Target target) {
         return "prefs";
     case Target::Xls:
         return "xls";
+    case Target::ListModel:
+        return "listmodel";
     }
     return "";
 }

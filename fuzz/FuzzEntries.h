@@ -24,9 +24,14 @@ void fuzzPrefs(const std::uint8_t* data, std::size_t size);
 // record: the file is a complete sequence of records from BOF to EOF, and every cell holds its text as the
 // code page conversion gives it.
 void fuzzXls(const std::uint8_t* data, std::size_t size);
+// The bytes as a run of operations on a list (rows, filters, sorts, selection, colours, columns, bulk
+// updates), each followed by a comparison with a plain model of the list and with a view that follows
+// the notifications.
+void fuzzListModel(const std::uint8_t* data, std::size_t size);
 
-enum class Target { Json, Replay, Prefs, Xls };
-inline constexpr Target kAllTargets[] = {Target::Json, Target::Replay, Target::Prefs, Target::Xls};
+enum class Target { Json, Replay, Prefs, Xls, ListModel };
+inline constexpr Target kAllTargets[] = {Target::Json, Target::Replay, Target::Prefs, Target::Xls,
+                                         Target::ListModel};
 
 struct Seed final {
     std::string name; // a file name for the corpus folder
@@ -40,7 +45,7 @@ std::vector<Seed> builtInSeeds(Target target);
 // the folder is missing.
 std::vector<Seed> seedFiles(const std::filesystem::path& folder);
 
-// "json", "replay", "prefs" or "xls".
+// "json", "replay", "prefs", "xls" or "listmodel".
 const char* targetName(Target target);
 
 } // namespace tapeloft::fuzz

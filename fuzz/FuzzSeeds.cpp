@@ -179,6 +179,158 @@ std::vector<Seed> xlsSeeds() {
     return seeds;
 }
 
+// --- listmodel ----------------------------------------------------------------------------------------
+
+// Writes operations the way the listmodel target reads them.
+class ListSeed final {
+public:
+    static constexpr std::size_t kOps = 24;
+
+    ListSeed& replayList(bool favourites) { return choose(favourites ? 1 : 0, 3); }
+    ListSeed& plainList(std::size_t columns) {
+        choose(2, 3).choose(columns - 1, 6);
+        for (std::size_t c = 0; c < columns; ++c)
+            in_.byte(static_cast<std::uint8_t>(16 + 40 * c));
+        columns_ = columns;
+        return *this;
+    }
+    ListSeed& replayColumns() {
+        columns_ = 40;
+        return *this;
+    }
+    // A row from its LF-joined text.
+    ListSeed& append(std::string_view utf8) {
+        choose(0, kOps).in_.flag(true).utf8(utf8).byte(0);
+        return *this;
+    }
+    // A row with a few cells put in place, coloured.
+    ListSeed& appendCells(std::initializer_list<std::pair<std::size_t, std::string_view>> cells) {
+        choose(1, kOps).in_.flag(false).choice(cells.size() - 1, 4);
+        for (const auto& [column, text] : cells)
+            in_.choice(column, columns_ + 1).utf8(text);
+        in_.byte(3).byte(10).byte(20).byte(30).byte(200).byte(210).byte(220);
+        return *this;
+    }
+    ListSeed& insertAt(int position, std::string_view utf8) {
+        choose(4, kOps).in_.byte(static_cast<std::uint8_t>(position + 2)).flag(true).utf8(utf8).byte(0);
+        return *this;
+    }
+    ListSeed& remove(int row) { return choose(6, kOps).row(row); }
+    ListSeed& select(int row) {
+        choose(9, kOps).row(row).in_.flag(true);
+        return *this;
+    }
+    ListSeed& check(int row) {
+        choose(12, kOps).row(row).in_.flag(true);
+        return *this;
+    }
+    ListSeed& filter(int column, std::string_view utf8) {
+        choose(13, kOps).column(column).in_.flag(false).utf8(utf8);
+        return *this;
+    }
+    ListSeed& clearFilter() { return choose(15, kOps); }
+    ListSeed& sort(int column, bool descending) {
+        choose(16, kOps).column(column).in_.flag(descending);
+        return *this;
+    }
+    ListSeed& click(int column) {
+        choose(17, kOps).column(column).in_.flag(false);
+        return *this;
+    }
+    ListSeed& sortKind(int column, std::size_t kind) {
+        choose(19, kOps).column(column).in_.choice(kind, 4);
+        return *this;
+    }
+    ListSeed& bulk(bool begin) {
+        choose(20, kOps).in_.flag(begin);
+        return *this;
+    }
+    ListSeed& colourCell(int row, int column) {
+        choose(22, kOps).row(row).column(column).in_.flag(true).byte(1).byte(2).byte(3);
+        return *this;
+    }
+    ListSeed& hideColumn(int column) {
+        choose(23, kOps).column(column).in_.choice(0, 3).flag(false).byte(0);
+        return *this;
+    }
+    ListSeed& shuffleColumns(std::uint8_t seed) {
+        choose(23, kOps).column(0).in_.choice(2, 3).flag(true);
+        for (std::size_t i = columns_; i > 1; --i)
+            in_.choice((seed * 7u + i) % i, i);
+        return *this;
+    }
+
+    Seed seed(std::string name) const { return {std::move(name), in_.bytes()}; }
+
+private:
+    ListSeed& choose(std::size_t value, std::size_t n) {
+        in_.choice(value, n);
+        return *this;
+    }
+    // Row and column choices are one off: -1 is their 0.
+    ListSeed& row(int value) { return choose(static_cast<std::size_t>(value + 1), 256); }
+    ListSeed& column(int value) { return choose(static_cast<std::size_t>(value + 1), 256); }
+
+    InputWriter in_;
+    std::size_t columns_ = 0;
+};
+
+std::vector<Seed> listModelSeeds() {
+    std::vector<Seed> seeds;
+    seeds.push_back(ListSeed()
+                        .replayList(false)
+                        .replayColumns()
+                        .appendCells({{1, "31.12.2014 23:59:59"}, {2, "5.30"}, {9, "1500(x2)"}})
+                        .appendCells({{1, "01.01.2015 00:00:00"}, {2, "12.05"}, {9, "900"}})
+                        .appendCells({{1, "01.01.2015 00:00:00"}, {2, "-0.5"}, {32, "/r/a.ivlreplay"}})
+                        .click(1)
+                        .click(1)
+                        .click(2)
+                        .filter(1, "01")
+                        .select(0)
+                        .sort(9, true)
+                        .remove(0)
+                        .clearFilter()
+                        .seed("replays-dates-and-numbers"));
+    seeds.push_back(ListSeed()
+                        .plainList(3)
+                        .append("b\nx\n1")
+                        .append("A\ny\n\n")
+                        .append("\xD0\x96\n\xD0\xB6\n2\nextra")
+                        .append("")
+                        .insertAt(0, "first")
+                        .insertAt(99, "last")
+                        .select(1)
+                        .check(2)
+                        .colourCell(1, 2)
+                        .filter(0, "a")
+                        .bulk(true)
+                        .append("a\nhidden?")
+                        .append("zz")
+                        .remove(0)
+                        .bulk(false)
+                        .clearFilter()
+                        .sortKind(2, 1)
+                        .sort(2, false)
+                        .hideColumn(1)
+                        .shuffleColumns(3)
+                        .seed("plain-rows-filter-bulk"));
+    seeds.push_back(ListSeed()
+                        .replayList(true)
+                        .replayColumns()
+                        .append("\n\xD0\xB1\xD0\xBE\xD0\xB9\n7")
+                        .append("\n\xD0\x91\xD0\x9E\xD0\x99\n7")
+                        .append("\n\xD0\xB1\xD0\xBE\n-7")
+                        .filter(1, "\xD0\x91\xD0\xBE")
+                        .click(2)
+                        .click(2)
+                        .shuffleColumns(5)
+                        .seed("favourites-cyrillic"));
+    seeds.push_back({"hand-empty", ""});
+    seeds.push_back({"hand-bytes", std::string("\x02\x05\x00\x01\x02\x03\x04\x05\x06\x07", 10)});
+    return seeds;
+}
+
 } // namespace
 
 std::vector<Seed> builtInSeeds(Target target) {
@@ -191,6 +343,8 @@ std::vector<Seed> builtInSeeds(Target target) {
         return prefSeeds();
     case Target::Xls:
         return xlsSeeds();
+    case Target::ListModel:
+        return listModelSeeds();
     }
     return {};
 }

@@ -147,3 +147,7 @@ TEST(FuzzEntries, PrefsSeedsAndMutations) {
 TEST(FuzzEntries, XlsSeedsAndMutations) {
     EXPECT_GT(runTarget(Target::Xls, fuzz::fuzzXls), 0);
 }
+
+TEST(FuzzEntries, ListModelSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::ListModel, fuzz::fuzzListModel), 0);
+}
