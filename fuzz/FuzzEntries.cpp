@@ -317,6 +317,8 @@ const char* targetName(Target target) {
         return "xls";
     case Target::ListModel:
         return "listmodel";
+    case Target::Settings:
+        return "settings";
     }
     return "";
 }

@@ -28,10 +28,13 @@ void fuzzXls(const std::uint8_t* data, std::size_t size);
 // updates), each followed by a comparison with a plain model of the list and with a view that follows
 // the notifications.
 void fuzzListModel(const std::uint8_t* data, std::size_t size);
+// The bytes as ColumnOrder.Dat and as Settings.ini: the order read is the built one or a permutation and
+// survives a write, every typed setting reads as the file says, and what is written reads back.
+void fuzzSettings(const std::uint8_t* data, std::size_t size);
 
-enum class Target { Json, Replay, Prefs, Xls, ListModel };
-inline constexpr Target kAllTargets[] = {Target::Json, Target::Replay, Target::Prefs, Target::Xls,
-                                         Target::ListModel};
+enum class Target { Json, Replay, Prefs, Xls, ListModel, Settings };
+inline constexpr Target kAllTargets[] = {Target::Json, Target::Replay,    Target::Prefs,
+                                         Target::Xls,  Target::ListModel, Target::Settings};
 
 struct Seed final {
     std::string name; // a file name for the corpus folder
@@ -45,7 +48,7 @@ std::vector<Seed> builtInSeeds(Target target);
 // the folder is missing.
 std::vector<Seed> seedFiles(const std::filesystem::path& folder);
 
-// "json", "replay", "prefs", "xls" or "listmodel".
+// "json", "replay", "prefs", "xls", "listmodel" or "settings".
 const char* targetName(Target target);
 
 } // namespace tapeloft::fuzz

@@ -331,6 +331,54 @@ std::vector<Seed> listModelSeeds() {
     return seeds;
 }
 
+// --- settings -----------------------------------------------------------------------------------------
+
+std::string columnOrderFile(const std::vector<std::int32_t>& entries) {
+    InputWriter in;
+    for (const std::int32_t entry : entries)
+        in.int32(entry);
+    return in.bytes();
+}
+
+std::vector<Seed> settingsSeeds() {
+    std::vector<std::int32_t> order(40);
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<std::int32_t> reversed(order.rbegin(), order.rend());
+    std::vector<std::int32_t> twice = order;
+    twice[39] = 0;
+    std::vector<std::int32_t> beyond = order;
+    beyond[5] = 40;
+    std::vector<std::int32_t> negative = order;
+    negative[0] = -1;
+
+    std::string widths;
+    for (int column = 0; column < 40; ++column)
+        widths += "Col" + std::to_string(column) + " = " + std::to_string(column * 10) + "\r\n";
+    return {
+        {"order-built", columnOrderFile(order)},
+        {"order-reversed", columnOrderFile(reversed)},
+        {"order-longer", columnOrderFile(order) + "\n"},
+        {"order-shorter", columnOrderFile(order).substr(0, 156)},
+        {"order-twice", columnOrderFile(twice)},
+        {"order-beyond", columnOrderFile(beyond)},
+        {"order-negative", columnOrderFile(negative)},
+        {"ini-full",
+         "\xEF\xBB\xBF\r\n[filepath]\r\nLang = rus.lng\r\npath_repl = /home/u/replays\r\npath_izbr = "
+         "/home/u/fav\r\n"
+         "[WndSett]\r\nwndX = 10\r\nwndY = -20\r\nwndW = 900\r\nwndH = 640\r\n" +
+             widths +
+             "[accaunts]\r\nMRlog = pilot\r\nMRpass = se cret \r\n[cenasnaryda]\r\nN01_Warden = 250\r\n"},
+        {"ini-odd-values",
+         "[wndsett]\nWNDX = 99999999999\nwndy = -2147483648\nwndW=+12px\nwndH = \nCol3 = 0x10\n"
+         "[WndSett]\nwndX = 5\ncol39 = -1\n[ACCAUNTS]\nmrlog =  \xC3\xA9 \n"},
+        {"ini-cp1251",
+         "[accaunts]\r\nMRlog = \xCF\xE8\xEB\xEE\xF2\r\nMRpass = \x98\xFF\r\n[WndSett]\r\nwndX = 7"},
+        {"ini-lead-and-comments",
+         "wndX = 1\n; [WndSett]\n[WndSett] tail\n; wndY = 2\nwndY\n=3\n[filepath\nLang=x\n"},
+        {"hand-empty", ""},
+    };
+}
+
 } // namespace
 
 std::vector<Seed> builtInSeeds(Target target) {
@@ -345,6 +393,8 @@ std::vector<Seed> builtInSeeds(Target target) {
         return xlsSeeds();
     case Target::ListModel:
         return listModelSeeds();
+    case Target::Settings:
+        return settingsSeeds();
     }
     return {};
 }

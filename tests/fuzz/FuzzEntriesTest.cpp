@@ -151,3 +151,7 @@ TEST(FuzzEntries, XlsSeedsAndMutations) {
 TEST(FuzzEntries, ListModelSeedsAndMutations) {
     EXPECT_GT(runTarget(Target::ListModel, fuzz::fuzzListModel), 0);
 }
+
+TEST(FuzzEntries, SettingsSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::Settings, fuzz::fuzzSettings), 0);
+}
