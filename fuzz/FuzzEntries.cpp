@@ -319,6 +319,8 @@ const char* targetName(Target target) {
         return "listmodel";
     case Target::Settings:
         return "settings";
+    case Target::Paths:
+        return "paths";
     }
     return "";
 }

@@ -31,10 +31,13 @@ void fuzzListModel(const std::uint8_t* data, std::size_t size);
 // The bytes as ColumnOrder.Dat and as Settings.ini: the order read is the built one or a permutation and
 // survives a write, every typed setting reads as the file says, and what is written reads back.
 void fuzzSettings(const std::uint8_t* data, std::size_t size);
+// Texts and names from the bytes: path and text conversions round trip, and a folder tree made of the
+// names is walked and counted exactly.
+void fuzzPaths(const std::uint8_t* data, std::size_t size);
 
-enum class Target { Json, Replay, Prefs, Xls, ListModel, Settings };
-inline constexpr Target kAllTargets[] = {Target::Json, Target::Replay,    Target::Prefs,
-                                         Target::Xls,  Target::ListModel, Target::Settings};
+enum class Target { Json, Replay, Prefs, Xls, ListModel, Settings, Paths };
+inline constexpr Target kAllTargets[] = {Target::Json,      Target::Replay,   Target::Prefs, Target::Xls,
+                                         Target::ListModel, Target::Settings, Target::Paths};
 
 struct Seed final {
     std::string name; // a file name for the corpus folder
@@ -48,7 +51,7 @@ std::vector<Seed> builtInSeeds(Target target);
 // the folder is missing.
 std::vector<Seed> seedFiles(const std::filesystem::path& folder);
 
-// "json", "replay", "prefs", "xls", "listmodel" or "settings".
+// "json", "replay", "prefs", "xls", "listmodel", "settings" or "paths".
 const char* targetName(Target target);
 
 } // namespace tapeloft::fuzz

@@ -379,6 +379,77 @@ std::vector<Seed> settingsSeeds() {
     };
 }
 
+// --- paths --------------------------------------------------------------------------------------------
+
+// Writes what the paths target reads: bytes and a text to convert, the root's name, then the entries.
+class PathSeed final {
+public:
+    PathSeed(std::string_view bytes, std::u16string_view text, std::string_view root) {
+        in_.byte(static_cast<std::uint8_t>(bytes.size())).raw(bytes).units(text);
+        name(root);
+        folders_ = 1;
+    }
+    PathSeed& file(std::size_t parent, std::string_view name) { return entry(parent, 0, name); }
+    PathSeed& folder(std::size_t parent, std::string_view name) {
+        entry(parent, 1, name);
+        ++folders_;
+        return *this;
+    }
+    // pick counts the files made so far, then the folders; one past them is a name that is not there.
+    PathSeed& link(std::size_t parent, std::string_view name, std::size_t pick, std::size_t choices) {
+        entry(parent, 2, name);
+        in_.choice(pick, choices);
+        return *this;
+    }
+    Seed seed(std::string seedName) const { return {std::move(seedName), in_.bytes()}; }
+
+private:
+    PathSeed& entry(std::size_t parent, std::size_t kind, std::string_view entryName) {
+        in_.choice(parent, folders_).choice(kind, 3);
+        return name(entryName);
+    }
+    PathSeed& name(std::string_view bytes) {
+        in_.byte(static_cast<std::uint8_t>(bytes.size() - 1)).raw(bytes);
+        return *this;
+    }
+
+    InputWriter in_;
+    std::size_t folders_ = 0;
+};
+
+std::vector<Seed> pathSeeds() {
+    return {
+        PathSeed("h\xC3\xA9llo", u"\x0416\x0443\x043A", "root")
+            .file(0, "a.ivlreplay")
+            .folder(0, "sub")
+            .file(1, "B.IVLREPLAY")
+            .file(1, "c.ivlreplay.txt")
+            .link(0, "to-a", 0, 6)
+            .seed("utf8-names"),
+        PathSeed("\xFF\xC3\xED\xA0\x80\xF4\x90\x80\x80", u"\xDCC3\xDCA9\xDCFF\xD800", "r\xFF")
+            .file(0, "\xFF\xFE.ivlreplay")
+            .folder(0, "\xC3")
+            .file(1, "\xED\xA0\x80")
+            .file(1, "\xE2\x82")
+            .file(0, "\\:*?\"<>|")
+            .seed("invalid-utf8-names"),
+        PathSeed("", u"", "links")
+            .folder(0, "d")
+            .file(1, "f.IvlReplay")
+            .link(0, "to-folder", 2, 4)
+            .link(0, "dangling", 3, 4)
+            .file(0, "missing")
+            .seed("links"),
+        PathSeed("x", u"\xDC80\xDC80", ".")
+            .file(0, ".")
+            .file(0, "..")
+            .file(0, "...")
+            .file(0, " ")
+            .seed("dots-and-blanks"),
+        {"hand-empty", ""},
+    };
+}
+
 } // namespace
 
 std::vector<Seed> builtInSeeds(Target target) {
@@ -395,6 +466,8 @@ std::vector<Seed> builtInSeeds(Target target) {
         return listModelSeeds();
     case Target::Settings:
         return settingsSeeds();
+    case Target::Paths:
+        return pathSeeds();
     }
     return {};
 }

@@ -155,3 +155,7 @@ TEST(FuzzEntries, ListModelSeedsAndMutations) {
 TEST(FuzzEntries, SettingsSeedsAndMutations) {
     EXPECT_GT(runTarget(Target::Settings, fuzz::fuzzSettings), 0);
 }
+
+TEST(FuzzEntries, PathsSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::Paths, fuzz::fuzzPaths), 0);
+}
