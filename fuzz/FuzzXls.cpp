@@ -226,6 +226,15 @@ std::u16string_view sheetCell(const Sheet& sheet, int row, int column) {
                                                            : std::u16string_view();
 }
 
+// The name a workbook goes under: the given one, with ".xls" added unless its file part already has that
+// extension, so that the final name given again stays as it is.
+void checkFinalName(std::u16string_view given) {
+    const std::u16string name = finalXlsFileName(given);
+    FUZZ_CHECK(name.starts_with(given) && name.ends_with(u".xls"));
+    FUZZ_CHECK(name.size() == given.size() || name.substr(given.size()) == u".xls");
+    FUZZ_CHECK(finalXlsFileName(name) == name);
+}
+
 void checkSheetExport(FuzzInput& input) {
     const auto sink = input.flag() ? XlsWriter::Sink::Unbuffered : XlsWriter::Sink::Buffered;
     const std::u16string given = textFromPath(scratch().path() / (input.flag() ? "sheet.xls" : "sheet"));
@@ -234,6 +243,8 @@ void checkSheetExport(FuzzInput& input) {
     const int claimedRows = kMaxExportedRows + 1 + static_cast<int>(input.byte());
     const Sheet sheet = sheetFrom(input);
     const int rows = static_cast<int>(sheet.size()) - 1;
+    for (const std::u16string& header : sheet.front())
+        checkFinalName(header);
 
     int cellCalls = 0;
     const SheetSource source{[&] { return tooMany ? claimedRows : rows; },
