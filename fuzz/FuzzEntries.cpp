@@ -1,5 +1,7 @@
 #include "FuzzEntries.h"
 
+#include "FuzzSupport.h"
+
 #include "details/BattleDetails.h"
 #include "replay/BattleRecord.h"
 #include "replay/ReplayReader.h"
@@ -8,8 +10,6 @@
 #include "json/Json.h"
 #include "json/TextCodec.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -20,21 +20,6 @@
 namespace tapeloft::fuzz {
 
 namespace {
-
-[[noreturn]] void fail(const char* where, const char* what) {
-    std::fprintf(stderr, "fuzz check failed in %s: %s\n", where, what);
-    std::fflush(stderr);
-    std::abort();
-}
-
-#define FUZZ_CHECK(condition)                                                                                \
-    do {                                                                                                     \
-        if (!(condition)) fail(__func__, #condition);                                                        \
-    } while (false)
-
-std::string_view asBytes(const std::uint8_t* data, std::size_t size) {
-    return size == 0 ? std::string_view{} : std::string_view(reinterpret_cast<const char*>(data), size);
-}
 
 // --- JSON ----------------------------------------------------------------------------------------------
 
@@ -332,6 +317,14 @@ const char* targetName(Target target) {
         return "replay";
     case Target::Prefs:
         return "prefs";
+    case Target::Xls:
+        return "xls";
+    case Target::ListModel:
+        return "listmodel";
+    case Target::Settings:
+        return "settings";
+    case Target::Paths:
+        return "paths";
     }
     return "";
 }

@@ -20,8 +20,24 @@ void fuzzReplay(const std::uint8_t* data, std::size_t size);
 // The bytes as a preference file: parse, write and parse again give the same file, values set through
 // set() read back, and a language built from it answers every message.
 void fuzzPrefs(const std::uint8_t* data, std::size_t size);
+// The bytes as a sheet: records written one by one and whole sheets exported, both read back record by
+// record: the file is a complete sequence of records from BOF to EOF, and every cell holds its text as the
+// code page conversion gives it.
+void fuzzXls(const std::uint8_t* data, std::size_t size);
+// The bytes as a run of operations on a list (rows, filters, sorts, selection, colours, columns, bulk
+// updates), each followed by a comparison with a plain model of the list and with a view that follows
+// the notifications.
+void fuzzListModel(const std::uint8_t* data, std::size_t size);
+// The bytes as ColumnOrder.Dat and as Settings.ini: the order read is the built one or a permutation and
+// survives a write, every typed setting reads as the file says, and what is written reads back.
+void fuzzSettings(const std::uint8_t* data, std::size_t size);
+// Texts and names from the bytes: path and text conversions round trip, and a folder tree made of the
+// names is walked and counted exactly.
+void fuzzPaths(const std::uint8_t* data, std::size_t size);
 
-enum class Target { Json, Replay, Prefs };
+enum class Target { Json, Replay, Prefs, Xls, ListModel, Settings, Paths };
+inline constexpr Target kAllTargets[] = {Target::Json,      Target::Replay,   Target::Prefs, Target::Xls,
+                                         Target::ListModel, Target::Settings, Target::Paths};
 
 struct Seed final {
     std::string name; // a file name for the corpus folder
@@ -35,7 +51,7 @@ std::vector<Seed> builtInSeeds(Target target);
 // the folder is missing.
 std::vector<Seed> seedFiles(const std::filesystem::path& folder);
 
-// "json", "replay" or "prefs".
+// "json", "replay", "prefs", "xls", "listmodel", "settings" or "paths".
 const char* targetName(Target target);
 
 } // namespace tapeloft::fuzz

@@ -1,6 +1,6 @@
 // fuzz_seeds OUTDIR [REPLAYDIR...]: writes the starting corpus of every fuzz target below OUTDIR
-// (OUTDIR/json, OUTDIR/replay, OUTDIR/prefs): the built-in seeds, and for every replay file below each
-// REPLAYDIR the file itself and its two JSON blocks.
+// (OUTDIR/json, OUTDIR/replay, ..., one folder per target): the built-in seeds, and for every replay file
+// below each REPLAYDIR the file itself and its two JSON blocks.
 #include "FuzzEntries.h"
 
 #include "replay/ReplayReader.h"
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     }
     const fs::path out(argv[1]);
     int written = 0;
-    for (const auto target : {fuzz::Target::Json, fuzz::Target::Replay, fuzz::Target::Prefs}) {
+    for (const auto target : fuzz::kAllTargets) {
         const fs::path folder = out / fuzz::targetName(target);
         std::error_code ec;
         fs::create_directories(folder, ec);

@@ -1,12 +1,12 @@
 #include "export/ListExport.h"
 
-#include "XlsRecords.h"
 #include "cli/Cli.h"
 #include "samplegen/SampleReplay.h"
 #include "shell/Language.h"
 #include "shell/ListModel.h"
 #include "shell/ReplayList.h"
 #include "support/FakePlatform.h"
+#include "xlsrecords/XlsRecords.h"
 #include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +54,10 @@ TEST(ExportList, AsksWithTheFinalNameAndOpensOnlyOnYes) {
     EXPECT_EQ(f.platform.opened, std::vector<std::u16string>{given + u".xls"});
 
     // The sheet: headers of the favourites list, rows in list order, 33 columns.
-    const auto records = test::parseRecords(readBytes(f.dir.path() / "report.xls"));
-    std::vector<test::XlsLabel> labels;
+    const auto records = xlsrecords::parseRecords(readBytes(f.dir.path() / "report.xls"));
+    std::vector<xlsrecords::XlsLabel> labels;
     for (const auto& r : records)
-        if (r.id == 0x0004) labels.push_back(test::decodeLabel(r));
+        if (r.id == 0x0004) labels.push_back(xlsrecords::decodeLabel(r));
     ASSERT_EQ(labels.size(), 3u * kExportedColumns);
     EXPECT_EQ(labels[33 + 32].text, "32");
     EXPECT_EQ(labels[66 + 1].text, "second");
@@ -93,7 +93,7 @@ TEST(CliExport, WritesTheScannedFolderAndPrintsTheFinalName) {
               0)
         << err.str();
     EXPECT_EQ(out.str(), target.string() + ".xls\n");
-    const auto records = test::parseRecords(readBytes(dir.path() / "list.xls"));
+    const auto records = xlsrecords::parseRecords(readBytes(dir.path() / "list.xls"));
     int labels = 0;
     for (const auto& r : records)
         labels += r.id == 0x0004;

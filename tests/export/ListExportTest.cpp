@@ -1,8 +1,8 @@
 #include "export/ListExport.h"
 
-#include "support/FileSizeLimit.h"
-#include "export/XlsRecords.h"
 #include "support/FakePlatform.h"
+#include "support/FileSizeLimit.h"
+#include "xlsrecords/XlsRecords.h"
 #include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 
 using namespace tapeloft;
 using namespace tapeloft::test;
+using namespace tapeloft::xlsrecords;
 namespace fs = std::filesystem;
 
 namespace {

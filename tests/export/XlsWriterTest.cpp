@@ -1,8 +1,8 @@
 #include "export/XlsWriter.h"
 
-#include "support/FileSizeLimit.h"
-#include "export/XlsRecords.h"
 #include "support/FakePlatform.h"
+#include "support/FileSizeLimit.h"
+#include "xlsrecords/XlsRecords.h"
 #include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 
 using namespace tapeloft;
 using namespace tapeloft::test;
+using namespace tapeloft::xlsrecords;
 namespace fs = std::filesystem;
 
 namespace {

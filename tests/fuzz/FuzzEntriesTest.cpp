@@ -143,3 +143,19 @@ TEST(FuzzEntries, ReplaySeedsAndMutations) {
 TEST(FuzzEntries, PrefsSeedsAndMutations) {
     EXPECT_GT(runTarget(Target::Prefs, fuzz::fuzzPrefs), 0);
 }
+
+TEST(FuzzEntries, XlsSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::Xls, fuzz::fuzzXls), 0);
+}
+
+TEST(FuzzEntries, ListModelSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::ListModel, fuzz::fuzzListModel), 0);
+}
+
+TEST(FuzzEntries, SettingsSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::Settings, fuzz::fuzzSettings), 0);
+}
+
+TEST(FuzzEntries, PathsSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::Paths, fuzz::fuzzPaths), 0);
+}

@@ -7,8 +7,9 @@
 #include <string_view>
 #include <vector>
 
-// Reading workbook bytes back into records, for the export tests.
-namespace tapeloft::test {
+// Reading workbook bytes back into records: the export tests and the xls fuzz target check what the
+// writer wrote with it.
+namespace tapeloft::xlsrecords {
 
 struct XlsRecord {
     unsigned id = 0;
@@ -80,4 +81,4 @@ inline constexpr unsigned kEofId = 0x000A;
 inline constexpr std::size_t kPrologueRecords = 26;
 inline constexpr std::size_t kPrologueBytes = 392;
 
-} // namespace tapeloft::test
+} // namespace tapeloft::xlsrecords
