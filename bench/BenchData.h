@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Platform.h"
+#include "app/Platform.h"
 
 #include <cstdint>
 #include <cstdio>

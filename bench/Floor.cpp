@@ -1,9 +1,9 @@
 #include "Floor.h"
 
 #include "BenchData.h"
+#include "base/TextCodec.h"
 #include "replay/FolderScan.h"
 #include "replay/ReplayReader.h"
-#include "json/TextCodec.h"
 
 #include <algorithm>
 #include <chrono>

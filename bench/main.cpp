@@ -2,14 +2,14 @@
 #include "BenchData.h"
 #include "Floor.h"
 
+#include "app/ListModel.h"
+#include "app/ReplayList.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "export/ListExport.h"
 #include "replay/FolderScan.h"
 #include "samplegen/HostileJson.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/ReplayList.h"
 #include "json/Json.h"
-#include "json/TextCodec.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,13 +2,13 @@
 
 #include "FuzzSupport.h"
 
+#include "base/Language.h"
+#include "base/PrefFile.h"
+#include "base/TextCodec.h"
 #include "details/BattleDetails.h"
 #include "replay/BattleRecord.h"
 #include "replay/ReplayReader.h"
-#include "shell/Language.h"
-#include "shell/PrefFile.h"
 #include "json/Json.h"
-#include "json/TextCodec.h"
 
 #include <cstring>
 #include <fstream>

@@ -3,11 +3,11 @@
 #include "FuzzEntries.h"
 #include "FuzzSupport.h"
 
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/ListSorter.h"
-#include "shell/ReplayList.h"
-#include "json/TextCodec.h"
+#include "app/ListModel.h"
+#include "app/ListSorter.h"
+#include "app/ReplayList.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <map>

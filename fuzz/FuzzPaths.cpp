@@ -2,8 +2,8 @@
 #include "FuzzEntries.h"
 #include "FuzzSupport.h"
 
+#include "base/TextCodec.h"
 #include "replay/FolderScan.h"
-#include "json/TextCodec.h"
 
 #include <filesystem>
 #include <fstream>

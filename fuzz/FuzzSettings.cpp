@@ -2,13 +2,13 @@
 #include "FuzzEntries.h"
 #include "FuzzSupport.h"
 
-#include "shell/ColumnOrderFile.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/ReplayList.h"
-#include "shell/Settings.h"
-#include "shell/SettingsEdit.h"
-#include "json/TextCodec.h"
+#include "app/ListModel.h"
+#include "app/ReplayList.h"
+#include "app/SettingsEdit.h"
+#include "base/ColumnOrderFile.h"
+#include "base/Language.h"
+#include "base/Settings.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <array>

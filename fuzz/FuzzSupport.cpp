@@ -1,6 +1,6 @@
 #include "FuzzSupport.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <cstdio>

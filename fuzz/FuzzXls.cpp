@@ -2,10 +2,10 @@
 #include "FuzzEntries.h"
 #include "FuzzSupport.h"
 
+#include "base/TextCodec.h"
 #include "export/ListExport.h"
 #include "export/XlsWriter.h"
 #include "xlsrecords/XlsRecords.h"
-#include "json/TextCodec.h"
 
 #include <filesystem>
 #include <string>

@@ -1,15 +1,15 @@
 #include "cli/Cli.h"
 
+#include "app/ListModel.h"
+#include "app/Platform.h"
+#include "app/ReplayList.h"
+#include "base/Language.h"
+#include "base/Settings.h"
+#include "base/TextCodec.h"
 #include "cli/JsonOutput.h"
 #include "details/BattleDetails.h"
 #include "export/ListExport.h"
 #include "replay/FolderScan.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/Platform.h"
-#include "shell/ReplayList.h"
-#include "shell/Settings.h"
-#include "json/TextCodec.h"
 
 #include <filesystem>
 #include <ostream>

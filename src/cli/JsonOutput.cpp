@@ -1,6 +1,6 @@
 #include "cli/JsonOutput.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace tapeloft::cli {
 

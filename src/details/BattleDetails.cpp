@@ -1,11 +1,11 @@
 #include "details/BattleDetails.h"
 
+#include "base/Language.h"
+#include "base/Settings.h"
+#include "base/TextCodec.h"
 #include "replay/ReplayFields.h"
 #include "replay/ReplayReader.h"
-#include "shell/Language.h"
-#include "shell/Settings.h"
 #include "json/Json.h"
-#include "json/TextCodec.h"
 
 namespace tapeloft {
 

@@ -1,6 +1,6 @@
 #include "details/PlayerLinks.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace tapeloft {
 

@@ -1,10 +1,10 @@
 #include "export/ListExport.h"
 
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/Platform.h"
+#include "app/ListModel.h"
+#include "app/Platform.h"
+#include "base/Language.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace tapeloft {
 

@@ -1,6 +1,6 @@
 #include "export/XlsWriter.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <array>

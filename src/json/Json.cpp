@@ -1,7 +1,7 @@
 #include "json/Json.h"
 
+#include "base/TextCodec.h"
 #include "json/KeyHash.h"
-#include "json/TextCodec.h"
 
 #include <algorithm>
 #include <array>

@@ -1,12 +1,12 @@
 #include "replay/BattleRecord.h"
 
+#include "app/ListModel.h"
+#include "app/Platform.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "replay/ReplayFields.h"
 #include "replay/ReplayReader.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/Platform.h"
 #include "json/Json.h"
-#include "json/TextCodec.h"
 
 #include <algorithm>
 #include <array>

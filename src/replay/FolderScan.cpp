@@ -1,10 +1,10 @@
 #include "replay/FolderScan.h"
 
+#include "app/ListModel.h"
+#include "app/Platform.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "replay/BattleRecord.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/Platform.h"
-#include "json/TextCodec.h"
 
 #include <algorithm>
 #include <condition_variable>

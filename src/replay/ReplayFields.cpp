@@ -1,6 +1,6 @@
 #include "replay/ReplayFields.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace tapeloft {
 

@@ -1,6 +1,6 @@
 #include "replay/ReplayReader.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <cstdio>

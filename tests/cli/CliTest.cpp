@@ -1,11 +1,11 @@
 #include "cli/Cli.h"
 #include "cli/JsonOutput.h"
 
+#include "app/ReplayList.h"
+#include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/ReplayList.h"
 #include "support/FakePlatform.h"
 #include "json/Json.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

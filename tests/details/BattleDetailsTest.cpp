@@ -1,9 +1,9 @@
 #include "details/BattleDetails.h"
 
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/Language.h"
 #include "support/FakePlatform.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

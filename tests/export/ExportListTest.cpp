@@ -1,13 +1,13 @@
 #include "export/ListExport.h"
 
+#include "app/ListModel.h"
+#include "app/ReplayList.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "cli/Cli.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/ReplayList.h"
 #include "support/FakePlatform.h"
 #include "xlsrecords/XlsRecords.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

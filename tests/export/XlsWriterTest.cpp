@@ -1,9 +1,9 @@
 #include "export/XlsWriter.h"
 
+#include "base/TextCodec.h"
 #include "support/FakePlatform.h"
 #include "support/FileSizeLimit.h"
 #include "xlsrecords/XlsRecords.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

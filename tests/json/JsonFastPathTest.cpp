@@ -2,7 +2,7 @@
 // against its general code on the same tokens, and both against the UTF-16 reader.
 #include "JsonTestSupport.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <gtest/gtest.h>
 

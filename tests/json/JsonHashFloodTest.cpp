@@ -1,8 +1,8 @@
 // Keys chosen to share one hash value must not make parsing slow: replays come from anyone.
 #include "JsonTestSupport.h"
 
+#include "base/TextCodec.h"
 #include "samplegen/HostileJson.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

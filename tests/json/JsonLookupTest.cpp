@@ -1,7 +1,7 @@
 // Lookups never fail, member visiting order, and document ownership.
 #include "JsonTestSupport.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Hostile input: nesting depth, noise and damaged documents must fail or parse, never crash.
 #include "JsonTestSupport.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <gtest/gtest.h>
 

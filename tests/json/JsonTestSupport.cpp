@@ -1,6 +1,6 @@
 #include "JsonTestSupport.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <cstring>
 #include <vector>

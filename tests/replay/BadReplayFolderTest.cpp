@@ -1,13 +1,13 @@
 // The scan and the details over a folder of hostile replays: each file shows what it can, the rest is
 // reported, and no file is touched.
+#include "app/ListModel.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "details/BattleDetails.h"
 #include "replay/BattleRecord.h"
 #include "replay/FolderScan.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
 #include "support/BadInputCatalogue.h"
 #include "support/FakePlatform.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

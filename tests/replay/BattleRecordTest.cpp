@@ -1,10 +1,10 @@
 #include "replay/BattleRecord.h"
 
+#include "app/ListModel.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
 #include "support/FakePlatform.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Large and deep trees: the walk keeps no recursion on the call stack and the list only what it shows.
+#include "app/ListModel.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "replay/FolderScan.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
 #include "support/FakePlatform.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

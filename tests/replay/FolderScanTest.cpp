@@ -1,11 +1,11 @@
 #include "replay/FolderScan.h"
 
+#include "app/ListModel.h"
+#include "app/ReplayList.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/ReplayList.h"
 #include "support/FakePlatform.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

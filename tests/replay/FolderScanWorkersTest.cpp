@@ -2,13 +2,13 @@
 // calls in the same order with the same values, the same rows, colours and order, all on the calling thread.
 #include "replay/FolderScan.h"
 
+#include "app/ListModel.h"
+#include "app/Platform.h"
+#include "app/ReplayList.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
-#include "shell/Platform.h"
-#include "shell/ReplayList.h"
 #include "support/FakePlatform.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

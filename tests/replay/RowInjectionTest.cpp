@@ -2,12 +2,12 @@
 // delete or move through column 32.
 #include "replay/BattleRecord.h"
 
+#include "app/ListModel.h"
+#include "base/Language.h"
+#include "base/TextCodec.h"
 #include "replay/ReplayReader.h"
 #include "samplegen/SampleReplay.h"
-#include "shell/Language.h"
-#include "shell/ListModel.h"
 #include "support/FakePlatform.h"
-#include "json/TextCodec.h"
 
 #include <gtest/gtest.h>
 

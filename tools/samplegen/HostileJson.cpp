@@ -1,6 +1,6 @@
 #include "samplegen/HostileJson.h"
 
-#include "json/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <bit>
 

@@ -1,8 +1,8 @@
 // Writes a workbook from a UTF-8 text table, so that another program can read it back.
 // Usage: xls_sample <table.tsv> <workbook name>
 // The first line of the table is the header; cells are separated by tabs, rows by line feeds.
+#include "base/TextCodec.h"
 #include "export/ListExport.h"
-#include "json/TextCodec.h"
 
 #include <fstream>
 #include <iostream>

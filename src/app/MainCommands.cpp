@@ -1,0 +1,314 @@
+#include "app/MainCommands.h"
+
+#include "app/AppState.h"
+#include "app/ListModel.h"
+#include "app/Platform.h"
+#include "base/ColumnOrderFile.h"
+#include "base/FileOperations.h"
+#include "base/TextCodec.h"
+#include "export/ListExport.h"
+#include "replay/FolderScan.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+namespace tapeloft {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::u16string_view kExportFilter = u"Excel file(*.xls) | *.xls";
+
+// The folder as a prefix of the paths inside it: native separators, one at the end, and on Windows in
+// lower case, since the file system ignores letter case there.
+std::u16string folderPrefix(std::u16string_view folder) {
+    std::u16string text(folder);
+#ifdef _WIN32
+    std::replace(text.begin(), text.end(), u'/', u'\\');
+    text = toLower(text);
+#endif
+    return withTrailingSeparator(text);
+}
+
+// How a destination is remembered within one move, so that two sources of the same name never land on
+// the same file.
+std::u16string destinationKey(std::u16string_view path) {
+#ifdef _WIN32
+    return toLower(path);
+#else
+    return std::u16string(path);
+#endif
+}
+
+} // namespace
+
+std::u16string joinFolderAndName(std::u16string_view folder, std::u16string_view name) {
+    std::u16string path(folder);
+    if (!path.empty() && !isPathSeparator(path.back())) path.append(nativeSeparator());
+    path.append(name);
+    return path;
+}
+
+bool foldersOverlap(std::u16string_view a, std::u16string_view b) {
+    if (!isConfiguredFolder(a) || !isConfiguredFolder(b)) return false;
+    const std::u16string first = folderPrefix(a);
+    const std::u16string second = folderPrefix(b);
+    return first.starts_with(second) || second.starts_with(first);
+}
+
+MainCommands::MainCommands(AppState& state, ListModel& replays, ListModel& favourites, Platform& platform,
+                           FileOperations& files, fs::path workFolder)
+    : state_(state), replays_(replays), favourites_(favourites), platform_(platform), files_(files),
+      workFolder_(std::move(workFolder)) {}
+
+const std::u16string& MainCommands::folder(ReplayListKind kind) const {
+    return kind == ReplayListKind::Replays ? state_.replayFolder : state_.favouritesFolder;
+}
+
+std::u16string& MainCommands::folderRef(ReplayListKind kind) {
+    return kind == ReplayListKind::Replays ? state_.replayFolder : state_.favouritesFolder;
+}
+
+fs::path MainCommands::settingsPath() const {
+    return workFolder_ / pathFromText(settings::fileName);
+}
+
+fs::path MainCommands::columnOrderPath() const {
+    return workFolder_ / pathFromText(kColumnOrderFileName);
+}
+
+void MainCommands::showError(std::u16string_view text) {
+    platform_.messageBox(state_.message(78), text);
+}
+
+void MainCommands::reportNotStored(std::u16string_view fileName) {
+    showError(state_.message(116) + std::u16string(fileName));
+}
+
+void MainCommands::folderChanged(ReplayListKind kind) {
+    if (listener_) listener_->folderChanged(kind);
+}
+
+void MainCommands::statusChanged() {
+    if (listener_) listener_->statusChanged();
+}
+
+// --- Start-up ------------------------------------------------------------------------------------------
+
+WindowSettings MainCommands::storedWindowSettings() const {
+    return readWindowSettings(settingsPath());
+}
+
+void MainCommands::applyColumnWidths(const WindowSettings& window) {
+    for (int column = 0; column < settings::columnCount; ++column) {
+        const int width = window.columnWidths[static_cast<std::size_t>(column)];
+        replays_.setColumnWidth(column, width);
+        favourites_.setColumnWidth(column, width);
+    }
+}
+
+bool MainCommands::applyStoredColumnOrder() {
+    const std::optional<ColumnOrder> stored = readColumnOrder(columnOrderPath());
+    if (!stored) return false;
+    state_.columnOrder = *stored;
+    const std::vector<int> order(stored->begin(), stored->end());
+    const bool replaysTook = replays_.setColumnOrder(order);
+    const bool favouritesTook = favourites_.setColumnOrder(order);
+    return replaysTook && favouritesTook;
+}
+
+void MainCommands::applySortKinds() {
+    replays_.registerListSorter(true);
+    setReplayListSortKinds(replays_, ReplayListKind::Replays);
+    favourites_.registerListSorter(true);
+    setReplayListSortKinds(favourites_, ReplayListKind::Favourites);
+}
+
+// --- Commands ------------------------------------------------------------------------------------------
+
+void MainCommands::scanFolder(ReplayListKind kind) {
+    const std::u16string& path = folder(kind);
+    if (!isConfiguredFolder(path)) return;
+    ListModel& target = list(kind);
+    target.removeAllRows();
+    scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_);
+}
+
+void MainCommands::rescan() {
+    scanFolder(ReplayListKind::Replays);
+    scanFolder(ReplayListKind::Favourites);
+    statusChanged();
+}
+
+FolderChoice MainCommands::chooseFolder(ReplayListKind kind) {
+    const int title = kind == ReplayListKind::Replays ? 1 : 2;
+    const std::optional<std::u16string> answer =
+        platform_.chooseFolderFrom(state_.message(title), folder(kind));
+    if (!answer || answer->empty()) return FolderChoice::Cancelled;
+    if (!isConfiguredFolder(*answer)) {
+        showError(state_.message(114));
+        return FolderChoice::NotUsable;
+    }
+    if (foldersOverlap(*answer, folder(other(kind)))) {
+        showError(state_.message(113));
+        return FolderChoice::Overlapping;
+    }
+    folderRef(kind) = *answer;
+    folderChanged(kind);
+    const std::u16string_view key =
+        kind == ReplayListKind::Replays ? settings::keyPathRepl : settings::keyPathIzbr;
+    if (!writeSettingText(settingsPath(), settings::groupFilepath, key, *answer))
+        reportNotStored(settings::fileName);
+    scanFolder(kind);
+    // The counts shown would otherwise still be those of the previous folder.
+    statusChanged();
+    return FolderChoice::Accepted;
+}
+
+ExportOutcome MainCommands::exportList(ReplayListKind kind) {
+    const std::optional<std::u16string> name = platform_.chooseSaveFile(state_.message(77), kExportFilter);
+    if (!name || name->empty()) return ExportOutcome::Cancelled;
+    return exportListToXls(*name, list(kind), state_.language, platform_).written ? ExportOutcome::Written
+                                                                                  : ExportOutcome::Failed;
+}
+
+int MainCommands::deleteSelected(ReplayListKind kind) {
+    ListModel& rows = list(kind);
+    int removed = 0;
+    for (int row = 0; row < rows.rowCount();) {
+        if (!rows.isSelected(row)) {
+            ++row;
+            continue;
+        }
+        const std::u16string path(rows.cell(row, kPathColumn));
+        const fs::path file = pathFromText(path);
+        // A file that was already gone counts as deleted: its row must not stay behind.
+        if (files_.removeFile(file) || !files_.exists(file)) {
+            rows.removeRow(row);
+            ++removed;
+            continue;
+        }
+        showError(state_.message(115) + path);
+        ++row;
+    }
+    statusChanged();
+    return removed;
+}
+
+MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
+    MoveOutcome outcome;
+    const ReplayListKind to = other(from);
+    const std::u16string destination = folder(to);
+    if (!isConfiguredFolder(destination)) {
+        showError(state_.message(80));
+        outcome.destinationMissing = true;
+        return outcome;
+    }
+    ListModel& rows = list(from);
+    std::set<std::u16string> written;
+    for (int row = 0; row < rows.rowCount();) {
+        if (!rows.isSelected(row)) {
+            ++row;
+            continue;
+        }
+        const std::u16string source(rows.cell(row, kPathColumn));
+        const fs::path sourceFile = pathFromText(source);
+        if (!files_.exists(sourceFile)) {
+            // Nothing left to move; the row would show a replay that is gone. The user is told, since
+            // the move they asked for did not happen.
+            rows.removeRow(row);
+            ++outcome.vanished;
+            showError(state_.message(119) + source);
+            continue;
+        }
+        const std::u16string target = joinFolderAndName(destination, textFromPath(sourceFile.filename()));
+        const fs::path targetFile = pathFromText(target);
+        // Copying a file onto itself and then deleting the "source" would lose it, and so would a second
+        // source of the same name replacing the copy this move just made.
+        const bool refused =
+            files_.isSameFile(sourceFile, targetFile) || written.contains(destinationKey(target));
+        if (refused || !files_.copyFile(sourceFile, targetFile)) {
+            ++outcome.notCopied;
+            showError(state_.message(79));
+            ++row;
+            continue;
+        }
+        written.insert(destinationKey(target));
+        if (files_.removeFile(sourceFile) || !files_.exists(sourceFile)) {
+            rows.removeRow(row);
+            ++outcome.moved;
+            continue;
+        }
+        ++outcome.sourcesKept;
+        showError(state_.message(115) + source);
+        ++row;
+    }
+    scanFolder(to);
+    statusChanged();
+    return outcome;
+}
+
+bool MainCommands::toggleFilterBar(ReplayListKind kind) {
+    bool& on = kind == ReplayListKind::Replays ? state_.replayFilterOn : state_.favouriteFilterOn;
+    on = !on;
+    if (!on) list(kind).clearFilter();
+    return on;
+}
+
+bool MainCommands::filterBarOn(ReplayListKind kind) const {
+    return kind == ReplayListKind::Replays ? state_.replayFilterOn : state_.favouriteFilterOn;
+}
+
+bool MainCommands::setFilterText(ReplayListKind kind, int column, std::u16string_view text) {
+    ListModel& rows = list(kind);
+    if (column < 0 || column >= rows.columnCount()) return false;
+    // A late box change after the bar went away must not filter a list without a bar.
+    if (!filterBarOn(kind)) return true;
+    return rows.setFilterText(column, text);
+}
+
+std::optional<std::u16string> MainCommands::currentPath(ReplayListKind kind) const {
+    const ListModel& rows = kind == ReplayListKind::Replays ? replays_ : favourites_;
+    const int row = rows.currentRow();
+    if (row < 0) return std::nullopt;
+    std::u16string path(rows.cell(row, kPathColumn));
+    if (path.empty()) return std::nullopt;
+    return path;
+}
+
+bool MainCommands::openCurrent(ReplayListKind kind) {
+    const std::optional<std::u16string> path = currentPath(kind);
+    return path && platform_.openWithAssociatedProgram(*path);
+}
+
+std::u16string MainCommands::statusText(ReplayListKind kind) const {
+    const ListModel& rows = kind == ReplayListKind::Replays ? replays_ : favourites_;
+    return state_.message(kind == ReplayListKind::Replays ? 75 : 76) + decimal(rows.rowCount());
+}
+
+// --- Exit ----------------------------------------------------------------------------------------------
+
+ExitSaving MainCommands::saveOnExit(int x, int y, int width, int height) {
+    ExitSaving saved;
+    WindowSettings window;
+    window.x = x;
+    window.y = y;
+    window.width = width;
+    window.height = height;
+    for (int column = 0; column < settings::columnCount; ++column)
+        window.columnWidths[static_cast<std::size_t>(column)] = replays_.columnWidth(column);
+    saved.settingsWritten = writeWindowSettings(settingsPath(), window);
+
+    const std::vector<int> order = replays_.columnOrder();
+    if (order.size() == state_.columnOrder.size())
+        std::copy(order.begin(), order.end(), state_.columnOrder.begin());
+    saved.columnOrderWritten = writeColumnOrder(columnOrderPath(), order);
+    // Told now, or the next start would silently come up with other sizes and columns.
+    if (!saved.settingsWritten) reportNotStored(settings::fileName);
+    if (!saved.columnOrderWritten) reportNotStored(kColumnOrderFileName);
+    return saved;
+}
+
+} // namespace tapeloft

@@ -1,5 +1,0 @@
-#include "shell/ui/TapeloftApp.h"
-
-int main(int argc, char** argv) {
-    return tapeloft::runTapeloft(argc, argv);
-}

@@ -1,0 +1,82 @@
+#include "base/Settings.h"
+
+#include "base/TextCodec.h"
+
+#include <vector>
+
+namespace tapeloft {
+
+std::u16string settings::columnWidthKey(int column) {
+    return u"Col" + decimal(column);
+}
+
+PrefFile readSettings(const std::filesystem::path& file) {
+    return loadPrefFile(file).file;
+}
+
+std::u16string readSettingText(const std::filesystem::path& file, std::u16string_view group,
+                               std::u16string_view key, std::u16string_view fallback) {
+    return readSettings(file).text(group, key, fallback);
+}
+
+std::int32_t readSettingInt(const std::filesystem::path& file, std::u16string_view group,
+                            std::u16string_view key, std::int32_t fallback) {
+    return readSettings(file).integer(group, key, fallback);
+}
+
+bool writeSettings(const std::filesystem::path& file, std::span<const SettingWrite> writes) {
+    PrefLoad loaded = loadPrefFile(file);
+    // A file that is there but could not be read would be replaced by an almost empty one.
+    if (loaded.status == PrefLoadStatus::unreadable) return false;
+    for (const SettingWrite& write : writes)
+        if (!loaded.file.set(write.group, write.key, write.value)) return false;
+    return savePrefFile(loaded.file, file);
+}
+
+bool writeSettingText(const std::filesystem::path& file, std::u16string_view group, std::u16string_view key,
+                      std::u16string_view value) {
+    const SettingWrite write{std::u16string(group), std::u16string(key), std::u16string(value)};
+    return writeSettings(file, std::span(&write, 1));
+}
+
+bool writeSettingInt(const std::filesystem::path& file, std::u16string_view group, std::u16string_view key,
+                     std::int32_t value) {
+    return writeSettingText(file, group, key, decimal(value));
+}
+
+PrefLoadStatus ensureSettingsFile(const std::filesystem::path& file) {
+    const PrefLoadStatus status = loadPrefFile(file).status;
+    if (status == PrefLoadStatus::missing) (void)savePrefFile(PrefFile{}, file);
+    return status;
+}
+
+WindowSettings readWindowSettings(const std::filesystem::path& file) {
+    using namespace settings;
+    const PrefFile prefs = readSettings(file);
+    WindowSettings window;
+    window.height = prefs.integer(groupWndSett, keyWndH, defaultWndH);
+    window.width = prefs.integer(groupWndSett, keyWndW, defaultWndW);
+    window.y = prefs.integer(groupWndSett, keyWndY, defaultWndY);
+    window.x = prefs.integer(groupWndSett, keyWndX, defaultWndX);
+    for (int i = 0; i < columnCount; ++i)
+        window.columnWidths[static_cast<std::size_t>(i)] =
+            prefs.integer(groupWndSett, columnWidthKey(i), defaultColumnWidth);
+    return window;
+}
+
+bool writeWindowSettings(const std::filesystem::path& file, const WindowSettings& window) {
+    using namespace settings;
+    const std::u16string group(groupWndSett);
+    std::vector<SettingWrite> writes{
+        {group, std::u16string(keyWndX), decimal(window.x)},
+        {group, std::u16string(keyWndY), decimal(window.y)},
+        {group, std::u16string(keyWndW), decimal(window.width)},
+        {group, std::u16string(keyWndH), decimal(window.height)},
+    };
+    for (int i = 0; i < columnCount; ++i)
+        writes.push_back(
+            {group, columnWidthKey(i), decimal(window.columnWidths[static_cast<std::size_t>(i)])});
+    return writeSettings(file, writes);
+}
+
+} // namespace tapeloft

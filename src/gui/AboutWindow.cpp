@@ -1,0 +1,152 @@
+#include "gui/AboutWindow.h"
+
+#include "app/AppState.h"
+#include "app/ControlIds.h"
+#include "gui/QtText.h"
+
+#include <QEnterEvent>
+#include <QFont>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <functional>
+
+namespace tapeloft {
+
+namespace {
+
+// The credit line of label 45.
+constexpr std::u16string_view kCreditLine = u"© Tapeloft, 2015";
+
+void setColours(QWidget* widget, const QColor& text) {
+    QPalette palette = widget->palette();
+    for (const auto role : {QPalette::Window, QPalette::Base})
+        palette.setColor(role, Qt::black);
+    for (const auto role : {QPalette::WindowText, QPalette::Text})
+        palette.setColor(role, text);
+    widget->setPalette(palette);
+}
+
+QFont arial(int points, bool bold) {
+    QFont font(QStringLiteral("Arial"), points, bold ? QFont::Bold : QFont::Normal);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+// A text that acts as a link: blue, red while the mouse is over it, reports a left click.
+class LinkLabel final : public QLabel {
+public:
+    LinkLabel(const QString& text, QWidget* parent, std::function<void()> onClick)
+        : QLabel(text, parent), onClick_(std::move(onClick)) {
+        setCursor(Qt::PointingHandCursor);
+        setColours(this, AboutWindow::linkColour);
+    }
+
+protected:
+    void enterEvent(QEnterEvent* event) override {
+        setColours(this, AboutWindow::linkHoverColour);
+        QLabel::enterEvent(event);
+    }
+    void leaveEvent(QEvent* event) override {
+        setColours(this, AboutWindow::linkColour);
+        QLabel::leaveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) onClick_();
+        QLabel::mouseReleaseEvent(event);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+} // namespace
+
+AboutWindow::AboutWindow(const AppState& state, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setWindowTitle(toQString(state.message(86)));
+    setFixedSize(windowSize);
+    setAutoFillBackground(true);
+    setColours(this, Qt::white);
+    setWindowOpacity(0.0);
+
+    auto* close = new QPushButton(QStringLiteral("X"), this);
+    close->setGeometry(330, 0, 20, 20);
+    connect(close, &QPushButton::clicked, this, [this] { emit controlClicked(kAboutCloseButton); });
+    controls_[kAboutCloseButton] = close;
+
+    auto* title = new QLabel(QStringLiteral("IVL Tapeloft ") + toQString(state.version), this);
+    title->setGeometry(25, 15, 285, 25);
+    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    title->setFont(arial(12, true));
+    setColours(title, titleColour);
+    controls_[kAboutTitleLabel] = title;
+
+    auto* subtitle = new QLabel(toQString(state.message(90)), this);
+    subtitle->setGeometry(25, 33, 285, 40);
+    subtitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    subtitle->setWordWrap(true);
+    subtitle->setFont(arial(8, false));
+    setColours(subtitle, Qt::white);
+    controls_[kAboutSubtitleLabel] = subtitle;
+
+    auto* credit = new QLabel(toQString(kCreditLine), this);
+    credit->setGeometry(100, 155, 285, 25);
+    credit->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    setColours(credit, Qt::white);
+    controls_[kAboutCreditLabel] = credit;
+
+    auto* link =
+        new LinkLabel(toQString(state.message(91)), this, [this] { emit controlClicked(kAboutLink); });
+    link->setGeometry(60, 155, 100, 20);
+    link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    link->raise(); // above the credit line, which reaches into its place
+    controls_[kAboutLink] = link;
+
+    auto* body = new QTextEdit(this);
+    body->setGeometry(33, 65, 285, 80);
+    body->setReadOnly(true);
+    body->setFrameShape(QFrame::NoFrame);
+    body->setPlainText(toQString(state.message(89)));
+    body->selectAll();
+    body->setAlignment(Qt::AlignHCenter);
+    body->moveCursor(QTextCursor::Start);
+    setColours(body, Qt::white);
+    setColours(body->viewport(), Qt::white);
+    controls_[kAboutBodyText] = body;
+}
+
+QWidget* AboutWindow::control(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+void AboutWindow::animateTo(qreal opacity) {
+    if (fade_) fade_->stop();
+    delete fade_.data();
+    fade_ = new QPropertyAnimation(this, "windowOpacity", this);
+    fade_->setDuration(fadeMilliseconds);
+    fade_->setStartValue(windowOpacity());
+    fade_->setEndValue(opacity);
+    if (opacity == 0.0) connect(fade_, &QPropertyAnimation::finished, this, &AboutWindow::fadedOut);
+    fade_->start();
+}
+
+void AboutWindow::fadeIn() {
+    fadingOut_ = false;
+    setWindowOpacity(0.0);
+    show();
+    raise();
+    animateTo(1.0);
+}
+
+void AboutWindow::fadeOut() {
+    if (fadingOut_) return;
+    fadingOut_ = true;
+    animateTo(0.0);
+}
+
+} // namespace tapeloft

@@ -1,0 +1,5 @@
+#include "gui/TapeloftApp.h"
+
+int main(int argc, char** argv) {
+    return tapeloft::runTapeloft(argc, argv);
+}

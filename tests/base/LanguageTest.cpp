@@ -1,0 +1,88 @@
+#include "base/Language.h"
+#include "base/TextCodec.h"
+#include "support/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using tapeloft::Language;
+using tapeloft::PrefFile;
+using tapeloft::test::TempDir;
+
+namespace {
+std::string utf8(std::u16string_view text) {
+    return tapeloft::utf16ToUtf8(text);
+}
+} // namespace
+
+TEST(Language, WithoutFileEveryMessageIsNotAvailableAndNamesStay) {
+    TempDir dir;
+    for (const Language& language :
+         {Language(), Language::load(dir.path() / "rus.lng"), Language::load(dir.path()) /* a folder */}) {
+        for (int n : {-1, 0, 1, 60, 120, 121, 100000})
+            EXPECT_EQ(language.message(n), u"n/a") << n;
+        EXPECT_EQ(language.lookup(u"mapnames", u"12_harbour"), u"12_harbour");
+        EXPECT_EQ(language.lookup(u"vehicles", u""), u"");
+    }
+}
+
+TEST(Language, MessagesComeFromTheTextGroupOnly) {
+    TempDir dir;
+    std::string file = "\xEF\xBB\xBF[TEXT]\r\n";
+    for (int n = 1; n <= 120; ++n)
+        if (n != 56)
+            file += "txt" + std::to_string(n) + " = " + utf8(u"сообщение ") + std::to_string(n) + "\r\n";
+    file += "txt0 = zero\r\ntxt121 = beyond\r\nTXT1 = duplicate\r\n[other]\r\ntxt56 = elsewhere\r\n";
+    const Language language = Language::load(dir.write("rus.lng", file));
+
+    EXPECT_EQ(language.message(1), u"сообщение 1");
+    EXPECT_EQ(language.message(120), u"сообщение 120");
+    EXPECT_EQ(language.message(56), u"n/a");
+    EXPECT_EQ(language.message(0), u"n/a");
+    EXPECT_EQ(language.message(121), u"n/a");
+}
+
+// The lookup tables must answer exactly as reading the file does, for every kind of line the file may hold.
+TEST(Language, LookupsAgreeWithThePreferenceFile) {
+    const std::string file = utf8(u"loose = before any group\r\n"
+                                  u"[mapnames]\r\n"
+                                  u"01_quarry = Каменоломня  \r\n"
+                                  u"01_QUARRY = second spelling\r\n"
+                                  u"plain line\r\n"
+                                  u"empty =\r\n"
+                                  u"; 02_marsh = commented out\r\n"
+                                  u"[Nations]\r\n"
+                                  u"ТЕСТ = Тест\r\n"
+                                  u"westland = Вестланд\r\n"
+                                  u"[MAPNAMES]\r\n"
+                                  u"01_quarry = from the repeated group\r\n"
+                                  u"03_ridge = Гребень\r\n"
+                                  u"[vehicles]\r\n"
+                                  u" a b  =  c d \t\r\n");
+    const PrefFile prefs = PrefFile::fromBytes(file);
+    const Language language(prefs);
+
+    const std::vector<std::pair<std::u16string, std::u16string>> queries = {
+        {u"mapnames", u"01_quarry"}, {u"MapNames", u"01_Quarry"},
+        {u"mapnames", u"03_ridge"},  {u"mapnames", u"plain line"},
+        {u"mapnames", u"empty"},     {u"mapnames", u"02_marsh"},
+        {u"mapnames", u"loose"},     {u"", u"loose"},
+        {u"nations", u"тест"},       {u"NATIONS", u"WESTLAND"},
+        {u"nations", u"01_quarry"},  {u"vehicles", u"a b"},
+        {u"vehicles", u" a b"},      {u"gameplayIDs", u"ctf"},
+        {u"mapnames", u""},
+    };
+    for (const auto& [group, key] : queries) {
+        SCOPED_TRACE(utf8(group + u" / " + key));
+        EXPECT_EQ(language.lookup(group, key), prefs.text(group, key, key));
+    }
+    // And the answers themselves, so that agreement is not agreement in error.
+    EXPECT_EQ(language.lookup(u"mapnames", u"01_quarry"), u"Каменоломня");
+    EXPECT_EQ(language.lookup(u"mapnames", u"03_ridge"), u"Гребень");
+    EXPECT_EQ(language.lookup(u"mapnames", u"empty"), u"");
+    EXPECT_EQ(language.lookup(u"nations", u"тест"), u"Тест");
+    EXPECT_EQ(language.lookup(u"vehicles", u"a b"), u"c d");
+    EXPECT_EQ(language.lookup(u"mapnames", u"loose"), u"loose");
+}

@@ -1,0 +1,413 @@
+#include "MainWindowFixture.h"
+
+#include "app/ControlIds.h"
+#include "base/Settings.h"
+#include "gui/AboutWindow.h"
+#include "gui/FilterHeader.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include <set>
+
+using namespace tapeloft;
+using namespace tapeloft::test;
+
+namespace {
+
+std::set<fs::path> paths(const ListModel& list) {
+    std::set<fs::path> out;
+    for (int row = 0; row < list.rowCount(); ++row)
+        out.insert(pathFromText(list.cell(row, kPathColumn)));
+    return out;
+}
+
+int rowOf(const ListModel& list, const fs::path& file) {
+    for (int row = 0; row < list.rowCount(); ++row)
+        if (pathFromText(list.cell(row, kPathColumn)) == file) return row;
+    return -1;
+}
+
+bool beginsWith(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+void clickHeader(QTableView* view, int column) {
+    QHeaderView* header = view->horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
+}
+
+// One character at a time, as typing gives them (QTest's key clicks take Latin-1 only).
+void typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    for (const QChar c : text)
+        box->insert(QString(c));
+}
+
+void showTab(Started& s, int index) {
+    static_cast<QTabWidget*>(s.window->control(kMainTabs))->setCurrentIndex(index);
+}
+
+void focusList(Started& s, ReplayListKind kind) {
+    QApplication::setActiveWindow(s.window.get());
+    s.view(kind)->setFocus();
+}
+
+QtMessageHandler previousHandler = nullptr;
+
+} // namespace
+
+class MainWindowCommandsTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // The offscreen platform cannot fade or raise windows and says so on every step of a fade.
+        previousHandler = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+                if (text.startsWith(QStringLiteral("This plugin does not support"))) return;
+                previousHandler(type, context, text);
+            });
+    }
+
+    void headerClicksSortAscendingThenDescending() {
+        WorkFolder work;
+        work.prepare(8, 0);
+        Started s;
+        ListModel& list = s.window->replayList();
+        constexpr int column = 3;
+        clickHeader(s.view(ReplayListKind::Replays), column);
+        for (int row = 1; row < list.rowCount(); ++row)
+            QVERIFY(compareIgnoreCase(list.cell(row - 1, column), list.cell(row, column)) <= 0);
+        QCOMPARE(list.sortIndicator()->column, column);
+        QCOMPARE(s.view(ReplayListKind::Replays)->horizontalHeader()->sortIndicatorSection(), column);
+        clickHeader(s.view(ReplayListKind::Replays), column);
+        for (int row = 1; row < list.rowCount(); ++row)
+            QVERIFY(compareIgnoreCase(list.cell(row - 1, column), list.cell(row, column)) >= 0);
+        QCOMPARE(list.sortIndicator()->direction, SortDirection::Descending);
+    }
+
+    void deleteRemovesTheSelectedRowsAndTheirFiles() {
+        WorkFolder work;
+        work.prepare(5, 1);
+        Started s;
+        const fs::path first = s.path(ReplayListKind::Replays, 0);
+        const fs::path third = s.path(ReplayListKind::Replays, 2);
+        s.clickRow(ReplayListKind::Replays, 0);
+        s.clickRow(ReplayListKind::Replays, 2, Qt::ControlModifier);
+        QCOMPARE(s.window->replayList().currentRow(), 0);
+        s.click(kDeleteReplaysButton);
+        QVERIFY(!fs::exists(first));
+        QVERIFY(!fs::exists(third));
+        QCOMPARE(s.window->replayList().rowCount(), 3);
+        QVERIFY(!paths(s.window->replayList()).contains(first));
+        QCOMPARE(s.window->statusText(0), qs(s.msg(75)) + "3");
+        QVERIFY(s.platform.messages.empty());
+    }
+
+    void moveGoesBothWaysAndReplacesANamesake() {
+        WorkFolder work;
+        work.prepare(5, 2);
+        Started s;
+        const fs::path moving = s.path(ReplayListKind::Replays, 1);
+        const std::string content = readBytes(moving);
+        work.dir.write(fs::relative(work.favourites / moving.filename(), work.dir.path()), "a namesake");
+        s.clickRow(ReplayListKind::Replays, 1);
+        s.click(kMoveToFavouritesButton);
+        const fs::path moved = work.favourites / moving.filename();
+        QVERIFY(!fs::exists(moving));
+        QCOMPARE(readBytes(moved), content);
+        QCOMPARE(s.window->replayList().rowCount(), 4);
+        QCOMPARE(s.window->favouritesList().rowCount(), 3); // the namesake's row is the moved one now
+        QVERIFY(paths(s.window->favouritesList()).contains(moved));
+        QCOMPARE(s.window->statusText(1), qs(s.msg(76)) + "3");
+
+        showTab(s, 1);
+        const int row = rowOf(s.window->favouritesList(), moved);
+        QVERIFY(row >= 0);
+        s.clickRow(ReplayListKind::Favourites, row);
+        s.click(kMoveToReplaysButton);
+        QVERIFY(!fs::exists(moved));
+        QCOMPARE(readBytes(work.replays / moving.filename()), content);
+        QCOMPARE(s.window->favouritesList().rowCount(), 2);
+        QCOMPARE(s.window->replayList().rowCount(), 5);
+        QCOMPARE(s.window->statusText(0), qs(s.msg(75)) + "5");
+        QVERIFY(s.platform.messages.empty());
+    }
+
+    void theFilterBarAppliesTwoBoxesTogetherAfterAQuietTime() {
+        WorkFolder work;
+        work.prepare(16, 0);
+        Started s;
+        ListModel& list = s.window->replayList();
+        FilterHeader* header = s.window->filterHeader(ReplayListKind::Replays);
+        const int plainHeight = header->height();
+        constexpr int mapColumn = 4, resultColumn = 7;
+        const std::u16string map(list.cell(0, mapColumn).substr(0, 1));
+        const std::u16string result(list.cell(0, resultColumn).substr(0, 2));
+        int mapRows = 0, bothRows = 0;
+        for (int row = 0; row < list.rowCount(); ++row) {
+            const bool mapMatches = beginsWith(list.cell(row, mapColumn), map);
+            mapRows += mapMatches;
+            bothRows += mapMatches && beginsWith(list.cell(row, resultColumn), result);
+        }
+        QVERIFY(bothRows < list.rowCount());
+
+        s.click(kReplayFilterToggle);
+        QVERIFY(static_cast<QToolButton*>(s.window->control(kReplayFilterToggle))->isChecked());
+        QVERIFY(s.state.replayFilterOn);
+        QTRY_VERIFY(header->height() > plainHeight);
+        QLineEdit* mapBox = header->filterEditor(mapColumn);
+        QLineEdit* resultBox = header->filterEditor(resultColumn);
+        QVERIFY(mapBox && mapBox->isVisible() && resultBox->isVisible());
+        QCOMPARE(mapBox->x(), header->sectionViewportPosition(mapColumn));
+        QCOMPARE(mapBox->width(), header->sectionSize(mapColumn));
+        // The boxes follow hidden, resized and dragged columns.
+        list.setColumnWidth(2, 0);
+        QTRY_VERIFY(!header->filterEditor(2)->isVisible());
+        list.setColumnWidth(2, 60);
+        QTRY_VERIFY(header->filterEditor(2)->isVisible());
+        QCOMPARE(header->filterEditor(2)->width(), 60);
+        header->resizeSection(resultColumn, 140);
+        header->moveSection(header->visualIndex(resultColumn), 1);
+        QCOMPARE(resultBox->x(), header->sectionViewportPosition(resultColumn));
+        QCOMPARE(resultBox->width(), 140);
+        QCOMPARE(mapBox->x(), header->sectionViewportPosition(mapColumn));
+
+        typeInto(mapBox, qs(toLower(map)));
+        QCOMPARE(list.rowCount(), 16); // not before the quiet time
+        QTRY_COMPARE(list.rowCount(), mapRows);
+        typeInto(resultBox, qs(result));
+        QTRY_COMPARE(list.rowCount(), bothRows);
+        QCOMPARE(s.view(ReplayListKind::Replays)->model()->rowCount(), bothRows);
+
+        s.click(kReplayFilterToggle);
+        QVERIFY(!s.state.replayFilterOn);
+        QCOMPARE(list.rowCount(), 16);
+        QVERIFY(!mapBox->isVisible());
+        QVERIFY(mapBox->text().isEmpty());
+        QTRY_COMPARE(header->height(), plainHeight);
+    }
+
+    void folderChoosersAcceptRefuseAndCancel() {
+        WorkFolder work;
+        work.prepare(2, 1);
+        Started s;
+        auto* field = static_cast<QLineEdit*>(s.window->control(kReplayPathField));
+        const QString shown = field->text();
+        const fs::path settings = work.dir.path() / "Settings.ini";
+        const std::string stored = readBytes(settings);
+
+        s.click(kReplayFolderButton); // the fake chooser is cancelled
+        QVERIFY(s.platform.messages.empty());
+        QCOMPARE(field->text(), shown);
+
+        s.platform.folderAnswers.push_back(u"n/a");
+        s.click(kReplayFolderButton);
+        QCOMPARE(s.platform.messages.size(), std::size_t{1});
+        QCOMPARE(qs(s.platform.messages[0].text), qs(s.msg(114)));
+        s.platform.folderAnswers.push_back(withSeparator(work.favourites / "inner"));
+        s.click(kReplayFolderButton);
+        QCOMPARE(s.platform.messages.size(), std::size_t{2});
+        QCOMPARE(qs(s.platform.messages[1].text), qs(s.msg(113)));
+        QCOMPARE(qs(s.platform.messages[1].title), qs(s.msg(78)));
+        QCOMPARE(field->text(), shown);
+        QCOMPARE(readBytes(settings), stored);
+        QCOMPARE(s.window->replayList().rowCount(), 2);
+
+        const fs::path other = work.dir.path() / "other";
+        samples::writeSampleFolder(other, 3, 7);
+        s.platform.folderAnswers.push_back(withSeparator(other));
+        s.click(kReplayFolderButton);
+        QCOMPARE(s.platform.messages.size(), std::size_t{2});
+        QCOMPARE(field->text(), qs(withSeparator(other)));
+        QCOMPARE(s.window->replayList().rowCount(), 3);
+        QCOMPARE(s.window->statusText(0), qs(s.msg(75)) + "3");
+        QCOMPARE(readSettingText(settings, u"filepath", u"path_repl", u""), withSeparator(other));
+
+        s.platform.folderAnswers.push_back(withSeparator(work.dir.path() / "fav2"));
+        s.click(kFavouritesFolderButton);
+        QCOMPARE(static_cast<QLineEdit*>(s.window->control(kFavouritesPathField))->text(),
+                 qs(withSeparator(work.dir.path() / "fav2")));
+        QCOMPARE(s.window->favouritesList().rowCount(), 0);
+    }
+
+    void rescanAndExportUseTheirButtons() {
+        WorkFolder work;
+        work.prepare(2, 1);
+        Started s;
+        samples::writeSampleFolder(work.replays / "later", 2, 55);
+        // The rows of a scan reach the view as one reset, not row by row.
+        QSignalSpy inserted(s.window->tableModel(ReplayListKind::Replays), &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(s.window->tableModel(ReplayListKind::Replays), &QAbstractItemModel::modelReset);
+        s.click(kRescanButton);
+        QCOMPARE(inserted.count(), 0);
+        QVERIFY(reset.count() >= 1);
+        QCOMPARE(s.window->replayList().rowCount(), 4);
+        QCOMPARE(s.window->statusText(0), qs(s.msg(75)) + "4");
+
+        const fs::path workbook = work.dir.path() / "list.xls";
+        s.platform.saveAnswers.push_back(textFromPath(workbook));
+        s.click(kExportReplaysButton);
+        QVERIFY(fs::exists(workbook));
+        QCOMPARE(qs(s.platform.saveDialogs.at(0).title), qs(s.msg(77)));
+    }
+
+    void f3OpensTheFocusedListsRowOncePerPress() {
+        WorkFolder work;
+        work.prepare(3, 2);
+        Started s;
+        std::vector<std::u16string> opened;
+        s.window->setDetailsOpener([&opened](const std::u16string& path) { opened.push_back(path); });
+
+        // No current row: nothing.
+        focusList(s, ReplayListKind::Replays);
+        QTRY_VERIFY(s.view(ReplayListKind::Replays)->hasFocus());
+        QTest::keyPress(s.view(ReplayListKind::Replays), Qt::Key_F3);
+        QVERIFY(opened.empty());
+
+        s.clickRow(ReplayListKind::Replays, 1);
+        QVERIFY(s.view(ReplayListKind::Replays)->hasFocus());
+        // A held key repeats; only the first press counts.
+        QKeyEvent repeated(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(s.view(ReplayListKind::Replays), &repeated);
+        QVERIFY(opened.empty());
+        QTest::keyPress(s.view(ReplayListKind::Replays), Qt::Key_F3);
+        QCOMPARE(opened.size(), std::size_t{1});
+        QCOMPARE(opened[0], textFromPath(s.path(ReplayListKind::Replays, 1)));
+        QVERIFY(!s.window->isEnabled());
+        QVERIFY(!s.state.detailsClosed);
+        s.window->dispatch(kMainWindowId, kNoControl, UiEvent::F3Pressed);
+        QCOMPARE(opened.size(), std::size_t{1});
+        // The main window takes no close request meanwhile.
+        s.window->close();
+        QVERIFY(s.window->isVisible());
+
+        s.window->detailsClosed();
+        QVERIFY(s.window->isEnabled());
+        QVERIFY(s.state.detailsClosed);
+
+        // The favourites list when it has the focus.
+        showTab(s, 1);
+        s.clickRow(ReplayListKind::Favourites, 0);
+        QTest::keyPress(s.view(ReplayListKind::Favourites), Qt::Key_F3);
+        QCOMPARE(opened.size(), std::size_t{2});
+        QCOMPARE(opened[1], textFromPath(s.path(ReplayListKind::Favourites, 0)));
+        s.window->detailsClosed();
+        QVERIFY(s.window->isEnabled());
+    }
+
+    void detailsSettingsAndDoubleClickUseTheirHooks() {
+        WorkFolder work;
+        work.prepare(3, 1);
+        Started s;
+        // Without hooks the buttons do nothing and leave the window usable.
+        s.clickRow(ReplayListKind::Replays, 2);
+        s.click(kReplayDetailsButton);
+        s.click(kSettingsButton);
+        QVERIFY(s.window->isEnabled());
+
+        std::vector<std::u16string> opened;
+        int settingsOpened = 0;
+        s.window->setDetailsOpener([&opened](const std::u16string& path) { opened.push_back(path); });
+        s.window->setSettingsOpener([&settingsOpened] { ++settingsOpened; });
+        s.click(kSettingsButton);
+        QCOMPARE(settingsOpened, 1);
+        QVERIFY(s.window->isEnabled());
+        s.click(kReplayDetailsButton);
+        QCOMPARE(opened, std::vector{textFromPath(s.path(ReplayListKind::Replays, 2))});
+        QVERIFY(!s.window->isEnabled());
+        QVERIFY(s.state.detailsClosed); // only F3 clears it
+        s.window->detailsClosed();
+
+        const QRect cell = s.view(ReplayListKind::Replays)
+                               ->visualRect(s.view(ReplayListKind::Replays)->model()->index(0, kDateColumn));
+        QWidget* rows = s.view(ReplayListKind::Replays)->viewport();
+        QTest::mouseClick(rows, Qt::LeftButton, {}, cell.center());
+        QVERIFY(s.platform.opened.empty()); // a single click opens nothing
+        QTest::mouseDClick(rows, Qt::LeftButton, {}, cell.center());
+        QCOMPARE(s.platform.opened, std::vector{textFromPath(s.path(ReplayListKind::Replays, 0))});
+    }
+
+    void theAboutWindowFadesInDisablesTheMainWindowAndFadesOut() {
+        WorkFolder work;
+        work.prepare(1, 0);
+        Started s;
+        s.click(kAboutButton);
+        AboutWindow* about = s.window->aboutWindow();
+        QVERIFY(about);
+        QVERIFY(about->isVisible());
+        QVERIFY(!s.window->isEnabled());
+        QCOMPARE(about->size(), QSize(350, 180));
+        QCOMPARE(about->windowTitle(), qs(s.msg(86)));
+        QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY((about->frameGeometry().center() - s.window->frameGeometry().center()).manhattanLength() <=
+                2);
+        QCOMPARE(about->palette().color(QPalette::Window), QColor(Qt::black));
+        QTRY_COMPARE(about->windowOpacity(), 1.0);
+
+        struct Expected {
+            int id;
+            QRect geometry;
+            QString text;
+        };
+        const Expected controls[] = {
+            {kAboutCloseButton, {330, 0, 20, 20}, QStringLiteral("X")},
+            {kAboutTitleLabel, {25, 15, 285, 25}, QStringLiteral("IVL Tapeloft v.0.1.5 b")},
+            {kAboutSubtitleLabel, {25, 33, 285, 40}, qs(s.msg(90))},
+            {kAboutCreditLabel, {100, 155, 285, 25}, {}},
+            {kAboutLink, {60, 155, 100, 20}, qs(s.msg(91))},
+            {kAboutBodyText, {33, 65, 285, 80}, qs(s.msg(89))},
+        };
+        for (const Expected& e : controls) {
+            QWidget* widget = about->control(e.id);
+            QVERIFY(widget);
+            QCOMPARE(widget->geometry(), e.geometry);
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) text = button->text();
+            if (auto* box = qobject_cast<QTextEdit*>(widget)) text = box->toPlainText();
+            if (!e.text.isEmpty())
+                QCOMPARE(text, e.text);
+            else
+                QVERIFY(!text.isEmpty());
+        }
+        QWidget* title = about->control(kAboutTitleLabel);
+        QCOMPARE(title->palette().color(QPalette::WindowText), QColor(0x6F, 0xAE, 0x2F));
+        QVERIFY(title->font().bold());
+        QCOMPARE(title->font().pointSize(), 12);
+        QCOMPARE(about->control(kAboutSubtitleLabel)->font().pointSize(), 8);
+        QCOMPARE(about->control(kAboutCreditLabel)->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+        QWidget* link = about->control(kAboutLink);
+        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0x39, 0x83, 0xFD));
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), link->mapToGlobal(QPointF(5, 5)));
+        QApplication::sendEvent(link, &enter);
+        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(link, &leave);
+        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0x39, 0x83, 0xFD));
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(s.platform.opened.size(), std::size_t{1});
+        QVERIFY(qs(s.platform.opened[0]).startsWith(QStringLiteral("https://")));
+
+        // A second About click cannot reach the disabled window; the close request is refused too.
+        s.window->close();
+        QVERIFY(s.window->isVisible());
+
+        QTest::mouseClick(about->control(kAboutCloseButton), Qt::LeftButton);
+        QTRY_VERIFY(!s.window->aboutWindow());
+        QVERIFY(s.window->isEnabled());
+    }
+};
+
+QTEST_MAIN(MainWindowCommandsTest)
+#include "MainWindowCommandsTest.moc"

@@ -1,0 +1,257 @@
+#include "MainWindowFixture.h"
+
+#include "app/ControlIds.h"
+#include "base/ColumnOrderFile.h"
+#include "base/Settings.h"
+#include "gui/FilterHeader.h"
+#include "gui/Icons.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <numeric>
+
+using namespace tapeloft;
+using namespace tapeloft::test;
+
+class MainWindowStartupTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheScannedRowsAndTheirCounts() {
+        WorkFolder work;
+        work.prepare(6, 2);
+        Started s;
+        MainWindow& w = *s.window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tapeloft v.0.1.5 b for Ironvale"));
+        QCOMPARE(w.replayList().rowCount(), 6);
+        QCOMPARE(w.favouritesList().rowCount(), 2);
+        QCOMPARE(s.view(ReplayListKind::Replays)->model()->rowCount(), 6);
+        QCOMPARE(w.statusText(0), qs(s.msg(75)) + "6");
+        QCOMPARE(w.statusText(1), qs(s.msg(76)) + "2");
+        QCOMPARE(static_cast<QLineEdit*>(w.control(kReplayPathField))->text(),
+                 qs(withSeparator(work.replays)));
+        QCOMPARE(static_cast<QLineEdit*>(w.control(kFavouritesPathField))->text(),
+                 qs(withSeparator(work.favourites)));
+        // Replays first, each scan with its progress window; newest first after each.
+        QCOMPARE(s.platform.progressCaptions.size(), std::size_t{2});
+        QCOMPARE(qs(s.platform.progressCaptions[0]), qs(s.msg(83)) + qs(withSeparator(work.replays)));
+        const ListModel& list = w.replayList();
+        for (int row = 1; row < list.rowCount(); ++row)
+            QVERIFY(compareCells(SortKind::Date, list.cell(row - 1, 1), list.cell(row, 1)) >= 0);
+        const auto arrow = list.sortIndicator();
+        QVERIFY(arrow && arrow->column == kDateColumn && arrow->direction == SortDirection::Descending);
+        // Headers: messages, message 87, fixed texts.
+        const QAbstractItemModel* model = s.view(ReplayListKind::Replays)->model();
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), qs(s.msg(18)));
+        QCOMPARE(model->headerData(33, Qt::Horizontal).toString(), qs(s.msg(87)));
+        QCOMPARE(model->headerData(35, Qt::Horizontal).toString(), QStringLiteral("Тип боя"));
+        QCOMPARE(model->columnCount(), 40);
+    }
+
+    void firstStartInAnEmptyFolderShowsNaEverywhereAndScansNothing() {
+        WorkFolder work;
+        Started s;
+        MainWindow& w = *s.window;
+        QVERIFY(fs::exists(work.dir.path() / "Settings.ini"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tapeloft v.0.1.5 b for Ironvale"));
+        QVERIFY(s.platform.progressCaptions.empty());
+        QCOMPARE(w.statusText(0), QStringLiteral("n/a0"));
+        QCOMPARE(w.statusText(1), QStringLiteral("n/a0"));
+        QCOMPARE(static_cast<QLineEdit*>(w.control(kReplayPathField))->text(), QStringLiteral("n/a"));
+        QCOMPARE(static_cast<QLineEdit*>(w.control(kFavouritesPathField))->text(), QStringLiteral("n/a"));
+        for (int id : {kReplayFolderButton, kRescanButton, kExportReplaysButton, kFavouriteFilterToggle,
+                       kReplayPathField})
+            QCOMPARE(w.control(id)->toolTip(), QStringLiteral("n/a"));
+        auto* tabs = static_cast<QTabWidget*>(w.control(kMainTabs));
+        QCOMPARE(tabs->tabText(0), QStringLiteral("n/a"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("n/a"));
+        QCOMPARE(static_cast<QLabel*>(w.control(kReplayHintLabel))->text(), QStringLiteral("n/a"));
+        const QAbstractItemModel* model = s.view(ReplayListKind::Favourites)->model();
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString());
+        QCOMPARE(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("n/a"));
+        QCOMPARE(model->headerData(34, Qt::Horizontal).toString(), QStringLiteral("Cервер"));
+        // Every column 100 wide, in the built order.
+        for (int column = 0; column < 40; ++column) {
+            QCOMPARE(s.view(ReplayListKind::Replays)->horizontalHeader()->sectionSize(column), 100);
+            QCOMPARE(s.view(ReplayListKind::Replays)->horizontalHeader()->visualIndex(column), column);
+        }
+        QCOMPARE(w.size(), MainWindow::builtSize);
+    }
+
+    void controlsSitWhereTheyBelongAndOnlyTheTabsAndListsFollowTheWindow() {
+        WorkFolder work;
+        work.prepare(1, 1);
+        Started s;
+        MainWindow& w = *s.window;
+        struct Control {
+            int id;
+            QRect geometry;
+            int tooltip; // message number, 0 for none
+            int image;   // -1 for none
+        };
+        const Control controls[] = {
+            {kReplayPathField, {10, 10, 320, 20}, 8, -1},
+            {kFavouritesPathField, {420, 10, 300, 20}, 9, -1},
+            {kReplayFolderButton, {335, 8, 25, 25}, 1, 5},
+            {kFavouritesFolderButton, {725, 8, 25, 25}, 2, 5},
+            {kRescanButton, {760, 2, 32, 32}, 10, 3},
+            {kSettingsButton, {802, 2, 32, 32}, 85, 12},
+            {kAboutButton, {838, 2, 32, 32}, 86, 4},
+            {kMainTabs, {10, 35, 860, 562}, 0, -1},
+            {kExportReplaysButton, {10, 5, 32, 32}, 12, 6},
+            {kReplayDetailsButton, {47, 5, 32, 32}, 13, 7},
+            {kDeleteReplaysButton, {109, 5, 32, 32}, 14, 8},
+            {kMoveToFavouritesButton, {171, 5, 32, 32}, 15, 9},
+            {kReplayFilterToggle, {233, 5, 32, 32}, 16, 10},
+            {kReplayHintLabel, {300, 20, 400, 20}, 0, -1},
+            {kExportFavouritesButton, {10, 5, 32, 32}, 51, 6},
+            {kFavouriteDetailsButton, {47, 5, 32, 32}, 52, 7},
+            {kDeleteFavouritesButton, {109, 5, 32, 32}, 53, 8},
+            {kMoveToReplaysButton, {171, 5, 32, 32}, 54, 11},
+            {kFavouriteFilterToggle, {233, 5, 32, 32}, 16, 10},
+            {kFavouriteHintLabel, {300, 20, 400, 20}, 0, -1},
+        };
+        for (const Control& c : controls) {
+            QWidget* widget = w.control(c.id);
+            QVERIFY2(widget, qPrintable(QString::number(c.id)));
+            QCOMPARE(widget->geometry(), c.geometry);
+            if (c.tooltip) QCOMPARE(widget->toolTip(), qs(s.msg(c.tooltip)));
+            if (c.image >= 0) {
+                auto* button = qobject_cast<QToolButton*>(widget);
+                QVERIFY(button && button->autoRaise());
+                QCOMPARE(button->iconSize(), loadIconImage(c.image).size());
+                QCOMPARE(button->isCheckable(),
+                         c.id == kReplayFilterToggle || c.id == kFavouriteFilterToggle);
+            }
+        }
+        QCOMPARE(static_cast<QLineEdit*>(w.control(kReplayPathField))->isReadOnly(), true);
+        QCOMPARE(static_cast<QLabel*>(w.control(kFavouriteHintLabel))->palette().color(QPalette::WindowText),
+                 QColor(0x5E, 0xA3, 0xFF));
+        QCOMPARE(static_cast<QLabel*>(w.control(kReplayHintLabel))->text(), qs(s.msg(17)));
+        auto* tabs = static_cast<QTabWidget*>(w.control(kMainTabs));
+        QCOMPARE(tabs->tabText(0), qs(s.msg(11)));
+        QCOMPARE(tabs->tabText(1), qs(s.msg(50)));
+        QVERIFY(!tabs->tabIcon(0).isNull() && !tabs->tabIcon(1).isNull());
+
+        // The lists at their place, inside their page and at their built width.
+        QTableView* replays = s.view(ReplayListKind::Replays);
+        QTableView* favourites = s.view(ReplayListKind::Favourites);
+        QCOMPARE(replays->pos(), QPoint(5, 40));
+        QCOMPARE(replays->width(), 845);
+        QCOMPARE(favourites->width(), 840);
+        QVERIFY(replays->geometry().bottom() < replays->parentWidget()->height());
+
+        // The status bar: two equal halves at the bottom.
+        QStatusBar* status = w.statusBar();
+        QCOMPARE(status->geometry().bottom(), w.height() - 1);
+        QCOMPARE(status->width(), w.width());
+
+        // Growing the window grows the tabs and both lists by as much; nothing else moves.
+        const QRect replaysBefore = replays->geometry();
+        tabs->setCurrentIndex(1); // a hidden page is laid out when shown
+        QVERIFY(favourites->isVisible());
+        const QRect favouritesBefore = favourites->geometry();
+        QVERIFY(favouritesBefore.bottom() < favourites->parentWidget()->height());
+        tabs->setCurrentIndex(0);
+        w.resize(w.width() + 100, w.height() + 50);
+        QCOMPARE(tabs->geometry(), QRect(10, 35, 960, 612));
+        tabs->setCurrentIndex(1);
+        QTRY_COMPARE(favourites->size(), favouritesBefore.size() + QSize(100, 50));
+        tabs->setCurrentIndex(0);
+        QTRY_COMPARE(replays->size(), replaysBefore.size() + QSize(100, 50));
+        QCOMPARE(replays->pos(), replaysBefore.topLeft());
+        for (const Control& c : controls)
+            if (c.id != kMainTabs) QCOMPARE(w.control(c.id)->geometry(), c.geometry);
+        QCOMPARE(status->geometry().bottom(), w.height() - 1);
+        QCOMPARE(status->width(), w.width());
+    }
+
+    void listsSelectWholeRowsAndOnlyTheReplayListKeepsItsSelectionInSight() {
+        WorkFolder work;
+        work.prepare(1, 1);
+        Started s;
+        for (const ReplayListKind kind : {ReplayListKind::Replays, ReplayListKind::Favourites}) {
+            QTableView* view = s.view(kind);
+            QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+            QCOMPARE(view->selectionMode(), QAbstractItemView::ExtendedSelection);
+            QVERIFY(view->horizontalHeader()->sectionsMovable());
+            QVERIFY(!view->wordWrap());
+            QVERIFY(view->verticalHeader()->defaultSectionSize() <= view->fontMetrics().height() + 6);
+            QVERIFY(qobject_cast<FilterHeader*>(view->horizontalHeader()));
+            const QPalette palette = view->palette();
+            const QColor inactive = palette.color(QPalette::Inactive, QPalette::Highlight);
+            if (kind == ReplayListKind::Replays)
+                QCOMPARE(inactive, palette.color(QPalette::Active, QPalette::Highlight));
+            else
+                QCOMPARE(inactive, palette.color(QPalette::Active, QPalette::Base));
+        }
+    }
+
+    void exitThenRestartRestoresGeometryWidthsAndColumnOrder() {
+        WorkFolder work;
+        work.prepare(2, 1);
+        std::vector<int> order;
+        {
+            Started s;
+            s.window->move(40, 30);
+            s.window->resize(900, 560);
+            QHeaderView* header = s.view(ReplayListKind::Replays)->horizontalHeader();
+            header->resizeSection(5, 150);
+            header->setSectionHidden(3, true);
+            header->moveSection(header->visualIndex(7), 1); // a drag of column 7 to the second place
+            // The favourites' own order and widths are not what is kept.
+            s.view(ReplayListKind::Favourites)->horizontalHeader()->moveSection(10, 0);
+            order = s.window->replayList().columnOrder();
+            QCOMPARE(order[1], 7);
+            s.window->dispatch(kMainWindowId, kNoControl, UiEvent::CloseRequest);
+            QVERIFY(!s.window->isVisible());
+        }
+        QCOMPARE(readSettingInt(work.dir.path() / "Settings.ini", u"WndSett", u"wndW", 0), 900);
+        const auto stored = readColumnOrder(work.dir.path() / "ColumnOrder.Dat");
+        QVERIFY(stored);
+        QCOMPARE(std::vector<int>(stored->begin(), stored->end()), order);
+
+        Started s;
+        QCOMPARE(s.window->pos(), QPoint(40, 30));
+        QCOMPARE(s.window->size(), QSize(900, 560));
+        for (const ReplayListKind kind : {ReplayListKind::Replays, ReplayListKind::Favourites}) {
+            QHeaderView* header = s.view(kind)->horizontalHeader();
+            QCOMPARE(header->sectionSize(5), 150);
+            QVERIFY(header->isSectionHidden(3));
+            QCOMPARE(s.list(kind).columnWidth(3), 0);
+            QCOMPARE(s.list(kind).columnOrder(), order);
+            QCOMPARE(header->logicalIndex(1), 7);
+        }
+    }
+
+    void aPositionOffEveryScreenComesBackOntoThePrimaryScreen() {
+        WorkFolder work;
+        work.prepare(0, 0);
+        QVERIFY(writeSettingInt(work.dir.path() / "Settings.ini", u"WndSett", u"wndX", 20000));
+        Started s;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(s.window->frameGeometry().topLeft()));
+        QCOMPARE(s.window->size(), MainWindow::builtSize);
+    }
+
+    void aColumnOrderFileThatIsNoOrderIsIgnored() {
+        WorkFolder work;
+        work.prepare(1, 0);
+        work.dir.write("ColumnOrder.Dat", std::string(160, '\0'));
+        Started s;
+        std::vector<int> built(40);
+        std::iota(built.begin(), built.end(), 0);
+        QCOMPARE(s.window->replayList().columnOrder(), built);
+        QCOMPARE(s.window->favouritesList().columnOrder(), built);
+    }
+};
+
+QTEST_MAIN(MainWindowStartupTest)
+#include "MainWindowStartupTest.moc"
