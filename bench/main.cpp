@@ -2,11 +2,12 @@
 #include "BenchData.h"
 #include "Floor.h"
 
+#include "app/ListExport.h"
 #include "app/ListModel.h"
 #include "app/ReplayList.h"
+#include "app/ReplayScan.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
-#include "export/ListExport.h"
 #include "replay/FolderScan.h"
 #include "samplegen/HostileJson.h"
 #include "json/Json.h"

@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "base/TextCodec.h"
-#include "export/ListExport.h"
+#include "export/SheetExport.h"
 #include "export/XlsWriter.h"
 #include "xlsrecords/XlsRecords.h"
 

@@ -1,12 +1,13 @@
 #include "app/MainCommands.h"
 
 #include "app/AppState.h"
+#include "app/ListExport.h"
 #include "app/ListModel.h"
 #include "app/Platform.h"
+#include "app/ReplayScan.h"
 #include "base/ColumnOrderFile.h"
 #include "base/FileOperations.h"
 #include "base/TextCodec.h"
-#include "export/ListExport.h"
 #include "replay/FolderScan.h"
 
 #include <algorithm>

@@ -1,14 +1,15 @@
 #include "cli/Cli.h"
 
+#include "app/ListExport.h"
 #include "app/ListModel.h"
 #include "app/Platform.h"
 #include "app/ReplayList.h"
+#include "app/ReplayScan.h"
 #include "base/Language.h"
 #include "base/Settings.h"
 #include "base/TextCodec.h"
 #include "cli/JsonOutput.h"
 #include "details/BattleDetails.h"
-#include "export/ListExport.h"
 #include "replay/FolderScan.h"
 
 #include <filesystem>

@@ -1,7 +1,5 @@
 #include "replay/BattleRecord.h"
 
-#include "app/ListModel.h"
-#include "app/Platform.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "replay/ReplayFields.h"
@@ -198,28 +196,6 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     record.kind = BattleRecordKind::Full;
     record.rowText = joinCells(cells);
     return record;
-}
-
-void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform) {
-    switch (record.kind) {
-    case BattleRecordKind::Unreadable:
-        platform.messageBox(u"Внимание!", u"Файл " + std::u16string(path) + u" не может быть обработан.");
-        return;
-    case BattleRecordKind::Marker:
-    case BattleRecordKind::Full:
-        list.appendRow(record.rowText);
-        return;
-    case BattleRecordKind::NoResults:
-        // The tint goes with the row: with the filter on, the last shown row may be another one.
-        list.appendRow(record.rowText, RowColours{std::nullopt, ListColour::fromRgb(kNoResultsTintRgb)});
-        return;
-    }
-}
-
-void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language,
-                     Platform& platform) {
-    applyBattleRecord(extractBattleRecord(path, language), path, list, platform);
 }
 
 } // namespace tapeloft

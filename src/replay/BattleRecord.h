@@ -8,11 +8,6 @@ namespace tapeloft {
 
 class Language;
 struct ReplayBlocks;
-class ListModel;
-class Platform;
-
-// Background of a row whose battle has no readable results: red 250, green 216, blue 222.
-inline constexpr std::uint32_t kNoResultsTintRgb = 0xFAD8DE;
 
 enum class BattleRecordKind {
     Marker,    // the header test failed: a row with the "not a replay" text
@@ -35,13 +30,5 @@ BattleRecord extractBattleRecord(std::u16string_view path, const Language& langu
 // feeds inside the replay's texts become spaces, so a row always has its 40 cells.
 BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_view path,
                                     const Language& language);
-
-// Appends the record's row to the list, tinting it when it has no results, or shows the message of an
-// unreadable file.
-void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform);
-
-// Reads one replay and appends its row to the list (or shows why it cannot).
-void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language, Platform& platform);
 
 } // namespace tapeloft

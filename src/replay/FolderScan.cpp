@@ -1,7 +1,5 @@
 #include "replay/FolderScan.h"
 
-#include "app/ListModel.h"
-#include "app/Platform.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "replay/BattleRecord.h"
@@ -248,46 +246,47 @@ int workerCount(int requested) {
 
 } // namespace
 
-void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
-                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
-                      int workers) {
+namespace {
+
+void report(FolderScanObserver& observer, const std::u16string& path, const BattleRecord& record) {
+    if (record.kind == BattleRecordKind::Unreadable)
+        observer.fileUnreadable(path);
+    else
+        observer.recordReady(path, record);
+}
+
+} // namespace
+
+void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+                     std::u16string_view extensionFilter, const Language& language,
+                     FolderScanObserver& observer, int workers) {
     workers = workerCount(workers);
-    platform.progressBegin(language.message(82), language.message(83) + std::u16string(folder));
     if (workers == 1) {
-        platform.progressSetRange(countFolderFiles(folder));
-        list.beginBulkUpdate();
+        observer.filesCounted(countFolderFiles(folder));
         std::int32_t counter = 0;
         walkReplayFolder(folder, nameFilter, extensionFilter, [&](const std::u16string& path) {
-            platform.progressSetFile(path);
-            platform.progressSetPosition(counter);
-            addBattleRecord(path, list, language, platform);
-            platform.processOnePendingEvent();
+            observer.fileReached(path, counter);
+            report(observer, path, extractBattleRecord(path, language));
+            observer.fileDone();
             ++counter;
         });
-        list.endBulkUpdate();
-    } else {
-        // One walk gives both the count and the files, in the order the plain walk meets them. The
-        // workers only read and extract; the platform and the list are used on this thread alone,
-        // with the same calls in the same order as the plain walk makes them.
-        std::int32_t count = 0;
-        std::vector<std::u16string> paths;
-        walkTree(folder, [&](const std::u16string& parent, const std::u16string& name) {
-            ++count;
-            if (acceptsName(name, nameFilter, extensionFilter)) paths.push_back(parent + name);
-        });
-        platform.progressSetRange(count);
-        list.beginBulkUpdate();
-        RecordPipeline pipeline(paths, language, workers);
-        for (std::size_t i = 0; i < paths.size(); ++i) {
-            platform.progressSetFile(paths[i]);
-            platform.progressSetPosition(static_cast<std::int32_t>(i));
-            applyBattleRecord(pipeline.take(i), paths[i], list, platform);
-            platform.processOnePendingEvent();
-        }
-        list.endBulkUpdate();
+        return;
     }
-    platform.progressEnd();
-    list.sortList(1, SortDirection::Descending);
+    // One walk gives both the count and the files, in the order the plain walk meets them. The workers
+    // only read and extract; the observer hears everything on this thread, in the plain walk's order.
+    std::int32_t count = 0;
+    std::vector<std::u16string> paths;
+    walkTree(folder, [&](const std::u16string& parent, const std::u16string& name) {
+        ++count;
+        if (acceptsName(name, nameFilter, extensionFilter)) paths.push_back(parent + name);
+    });
+    observer.filesCounted(count);
+    RecordPipeline pipeline(paths, language, workers);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        observer.fileReached(paths[i], static_cast<std::int32_t>(i));
+        report(observer, paths[i], pipeline.take(i));
+        observer.fileDone();
+    }
 }
 
 } // namespace tapeloft

@@ -8,8 +8,7 @@
 namespace tapeloft {
 
 class Language;
-class ListModel;
-class Platform;
+struct BattleRecord;
 
 inline constexpr std::u16string_view kReplayExtension = u"ivlreplay";
 
@@ -24,12 +23,30 @@ void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter
                       std::u16string_view extensionFilter,
                       const std::function<void(const std::u16string& path)>& onFile);
 
-// Appends a battle record for every accepted file below the folder with a progress window, then sorts
-// the list by date, newest first. Problems with single files show in their rows or message boxes.
-// Files are read by `workers` background threads (0: one per core; 1: none, the plain walk); the rows,
-// message boxes and platform calls are the same either way, all made on the calling thread.
-void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
-                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
-                      int workers = 0);
+// What a scan reports, in the order of the plain walk and all on the calling thread, whatever the number
+// of workers: filesCounted once, then for every accepted file fileReached, its record or fileUnreadable,
+// and fileDone.
+class FolderScanObserver {
+public:
+    virtual ~FolderScanObserver() = default;
+
+    // Every file below the folder, whatever its name, before the first file is reported.
+    virtual void filesCounted(std::int32_t /*count*/) {}
+    // The next accepted file; index counts them from 0.
+    virtual void fileReached(const std::u16string& /*path*/, std::int32_t /*index*/) {}
+    // A record that makes a row: a full one, one without results, or the marker of a rejected header.
+    virtual void recordReady(const std::u16string& /*path*/, const BattleRecord& /*record*/) {}
+    // The file cannot be opened, read or parsed: no row.
+    virtual void fileUnreadable(const std::u16string& /*path*/) {}
+    // The file has been reported; a caller with windows lets pending events through here.
+    virtual void fileDone() {}
+};
+
+// Extracts the battle record of every accepted file below the folder and reports it to the observer.
+// Files are read by `workers` background threads (0: one per core; 1: none, the plain walk); what the
+// observer hears is the same either way.
+void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+                     std::u16string_view extensionFilter, const Language& language,
+                     FolderScanObserver& observer, int workers = 0);
 
 } // namespace tapeloft

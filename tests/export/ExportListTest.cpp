@@ -1,4 +1,4 @@
-#include "export/ListExport.h"
+#include "app/ListExport.h"
 
 #include "app/ListModel.h"
 #include "app/ReplayList.h"

@@ -1,4 +1,4 @@
-#include "export/ListExport.h"
+#include "app/ListExport.h"
 
 #include "base/TextCodec.h"
 #include "support/FakePlatform.h"

@@ -1,6 +1,7 @@
 // The scan and the details over a folder of hostile replays: each file shows what it can, the rest is
 // reported, and no file is touched.
 #include "app/ListModel.h"
+#include "app/ReplayScan.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "details/BattleDetails.h"

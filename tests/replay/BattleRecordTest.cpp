@@ -1,4 +1,5 @@
 #include "replay/BattleRecord.h"
+#include "app/ReplayScan.h"
 
 #include "app/ListModel.h"
 #include "base/Language.h"

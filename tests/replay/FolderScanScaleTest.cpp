@@ -1,5 +1,6 @@
 // Large and deep trees: the walk keeps no recursion on the call stack and the list only what it shows.
 #include "app/ListModel.h"
+#include "app/ReplayScan.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "replay/FolderScan.h"

@@ -1,4 +1,5 @@
 #include "replay/FolderScan.h"
+#include "app/ReplayScan.h"
 
 #include "app/ListModel.h"
 #include "app/ReplayList.h"

@@ -1,5 +1,6 @@
 // The scan with background workers must be indistinguishable from the plain walk: the same platform
 // calls in the same order with the same values, the same rows, colours and order, all on the calling thread.
+#include "app/ReplayScan.h"
 #include "replay/FolderScan.h"
 
 #include "app/ListModel.h"

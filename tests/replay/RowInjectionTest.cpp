@@ -1,5 +1,6 @@
 // A replay's texts and a file's name must never move cells of its row: the commands find the file to
 // delete or move through column 32.
+#include "app/ReplayScan.h"
 #include "replay/BattleRecord.h"
 
 #include "app/ListModel.h"

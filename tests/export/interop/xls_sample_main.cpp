@@ -2,7 +2,7 @@
 // Usage: xls_sample <table.tsv> <workbook name>
 // The first line of the table is the header; cells are separated by tabs, rows by line feeds.
 #include "base/TextCodec.h"
-#include "export/ListExport.h"
+#include "export/SheetExport.h"
 
 #include <fstream>
 #include <iostream>

@@ -1,8 +1,4 @@
-#include "export/ListExport.h"
-
-#include "app/ListModel.h"
-#include "app/Platform.h"
-#include "base/Language.h"
+#include "export/SheetExport.h"
 
 #include "base/TextCodec.h"
 
@@ -81,27 +77,6 @@ ListExportResult exportSheetToXls(std::u16string_view givenName, const SheetSour
     const bool closed = writer.close();
     if (!ok || !closed) return writeFailure(std::move(result), writer);
     result.written = true;
-    return result;
-}
-
-SheetSource sheetSourceOf(const ListModel& list) {
-    return SheetSource{[&list] { return list.rowCount(); },
-                       [&list](int row, int column) { return std::u16string(list.cell(row, column)); }};
-}
-
-ListExportResult exportListToXls(std::u16string_view fileName, const ListModel& list,
-                                 const Language& language, Platform& platform) {
-    const ListExportResult result = exportSheetToXls(fileName, sheetSourceOf(list));
-    if (!result.written) {
-        const int message = result.error == ListExportError::TooManyRows ? 117 : 116;
-        std::u16string text = language.message(message) + result.fileName;
-        if (!result.errorText.empty()) text += u"\n\n" + result.errorText;
-        platform.messageBox(language.message(78), text);
-        return result;
-    }
-    const std::u16string& ask = language.message(84);
-    if (platform.askYesNo(u"Excel Writer", ask + result.fileName + ask))
-        platform.openWithAssociatedProgram(result.fileName);
     return result;
 }
 

@@ -6,20 +6,16 @@
 #include <string>
 #include <string_view>
 
-// Export of a replay list as a workbook: a header row, then one sheet row per list row.
+// A sheet of text cells written as a workbook: a header row, then one sheet row per source row.
 namespace tapeloft {
 
-class Language;
-class ListModel;
-class Platform;
-
-// The list as the export sees it. Row -1 is the header; columns are numbered in creation order.
+// The rows as the export sees them. Row -1 is the header; columns are numbered in creation order.
 struct SheetSource {
     std::function<int()> rowCount;
     std::function<std::u16string(int row, int column)> cell;
 };
 
-// Sheet columns 0..32: list column 32 holds the replay's path, later columns are never exported.
+// Sheet columns 0..32: column 32 of a replay list holds the replay's path, later columns are never exported.
 inline constexpr int kExportedColumns = 33;
 // The row field of a cell has 16 bits and sheet row 0 is the header.
 inline constexpr int kMaxExportedRows = 65535;
@@ -47,14 +43,5 @@ std::u16string finalXlsFileName(std::u16string_view given);
 // file could not be written) written is false, errorText says why and an existing file is unchanged.
 ListExportResult exportSheetToXls(std::u16string_view givenName, const SheetSource& source,
                                   XlsWriter::Sink sink = XlsWriter::Sink::Buffered);
-
-// Exports a list (its rows in shown order, columns 0..32) and asks whether to open the workbook; opens
-// it on Yes. A failure is shown in a message box (title message 78) instead of the question, and the
-// result says what happened.
-ListExportResult exportListToXls(std::u16string_view fileName, const ListModel& list,
-                                 const Language& language, Platform& platform);
-
-// The list as a sheet source: row -1 gives the headers.
-SheetSource sheetSourceOf(const ListModel& list);
 
 } // namespace tapeloft

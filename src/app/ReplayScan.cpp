@@ -1,0 +1,76 @@
+#include "app/ReplayScan.h"
+
+#include "app/ListModel.h"
+#include "app/Platform.h"
+#include "app/ReplayList.h"
+#include "base/Language.h"
+#include "replay/BattleRecord.h"
+#include "replay/FolderScan.h"
+
+namespace tapeloft {
+
+namespace {
+
+// The scan's reports as the window shows them: progress, rows and message boxes, with pending events let
+// through after every file.
+class ListScanObserver final : public FolderScanObserver {
+public:
+    ListScanObserver(ListModel& list, Platform& platform) : list_(list), platform_(platform) {}
+
+    void filesCounted(std::int32_t count) override { platform_.progressSetRange(count); }
+    void fileReached(const std::u16string& path, std::int32_t index) override {
+        platform_.progressSetFile(path);
+        platform_.progressSetPosition(index);
+    }
+    void recordReady(const std::u16string& path, const BattleRecord& record) override {
+        applyBattleRecord(record, path, list_, platform_);
+    }
+    void fileUnreadable(const std::u16string& path) override { showUnreadable(path, platform_); }
+    void fileDone() override { platform_.processOnePendingEvent(); }
+
+    static void showUnreadable(std::u16string_view path, Platform& platform) {
+        platform.messageBox(u"Внимание!", u"Файл " + std::u16string(path) + u" не может быть обработан.");
+    }
+
+private:
+    ListModel& list_;
+    Platform& platform_;
+};
+
+} // namespace
+
+void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       Platform& platform) {
+    switch (record.kind) {
+    case BattleRecordKind::Unreadable:
+        ListScanObserver::showUnreadable(path, platform);
+        return;
+    case BattleRecordKind::Marker:
+    case BattleRecordKind::Full:
+        list.appendRow(record.rowText);
+        return;
+    case BattleRecordKind::NoResults:
+        // The tint goes with the row: with the filter on, the last shown row may be another one.
+        list.appendRow(record.rowText, RowColours{std::nullopt, ListColour::fromRgb(kNoResultsTintRgb)});
+        return;
+    }
+}
+
+void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language,
+                     Platform& platform) {
+    applyBattleRecord(extractBattleRecord(path, language), path, list, platform);
+}
+
+void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
+                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
+                      int workers) {
+    platform.progressBegin(language.message(82), language.message(83) + std::u16string(folder));
+    ListScanObserver observer(list, platform);
+    list.beginBulkUpdate();
+    scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, workers);
+    list.endBulkUpdate();
+    platform.progressEnd();
+    list.sortList(kDateColumn, SortDirection::Descending);
+}
+
+} // namespace tapeloft
