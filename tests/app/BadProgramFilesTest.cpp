@@ -5,7 +5,7 @@
 #include "base/Settings.h"
 #include "base/TextCodec.h"
 #include "support/BadInputCatalogue.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

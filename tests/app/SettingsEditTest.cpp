@@ -4,7 +4,7 @@
 #include "base/Language.h"
 #include "base/Settings.h"
 #include "base/TextCodec.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "base/TextCodec.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "base/Language.h"
 #include "base/TextCodec.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

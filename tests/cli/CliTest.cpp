@@ -3,8 +3,10 @@
 
 #include "app/ReplayList.h"
 #include "base/TextCodec.h"
+#include "export/SheetExport.h"
 #include "samplegen/SampleReplay.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
+#include "xlsrecords/XlsRecords.h"
 #include "json/Json.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include <sstream>
 
 using namespace tapeloft;
+using tapeloft::test::readBytes;
 using tapeloft::test::TempDir;
 
 namespace {
@@ -412,3 +415,28 @@ TEST(CliNames, MessagesQuoteTheBytesGiven) {
     }
 }
 #endif
+
+TEST(CliExport, WritesTheScannedFolderAndPrintsTheFinalName) {
+    TempDir dir;
+    ASSERT_EQ(samples::writeSampleFolder(dir.path() / "r", 4, 5).size(), 4u);
+    std::ostringstream out, err;
+    const auto target = dir.path() / "list";
+    ASSERT_EQ(cli::run({u"export", u"--lang", textFromPath(dir.path() / "none.lng"),
+                        textFromPath(dir.path() / "r"), textFromPath(target)},
+                       out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(out.str(), target.string() + ".xls\n");
+    const auto records = xlsrecords::parseRecords(readBytes(dir.path() / "list.xls"));
+    int labels = 0;
+    for (const auto& r : records)
+        labels += r.id == 0x0004;
+    EXPECT_EQ(labels, 5 * kExportedColumns);
+
+    std::ostringstream out2, err2;
+    EXPECT_EQ(cli::run({u"export", textFromPath(dir.path() / "r"), textFromPath(dir.path() / "nope" / "x")},
+                       out2, err2),
+              1);
+    EXPECT_FALSE(err2.str().empty());
+    EXPECT_EQ(cli::run({u"export", textFromPath(dir.path() / "r")}, out2, err2), 2);
+}

@@ -3,7 +3,7 @@
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "export/XlsWriter.h"
 
 #include "base/TextCodec.h"
-#include "support/FakePlatform.h"
 #include "support/FileSizeLimit.h"
+#include "support/TempDir.h"
 #include "xlsrecords/XlsRecords.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // inputs that once failed, and a few hundred mutations of the seeds. A broken check aborts the test.
 #include "FuzzEntries.h"
 
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // scripts/test), given its dictionary, described in the README, and seeded with uniquely named seeds.
 #include "FuzzEntries.h"
 
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

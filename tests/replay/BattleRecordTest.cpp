@@ -1,11 +1,10 @@
 #include "replay/BattleRecord.h"
-#include "app/ReplayScan.h"
 
-#include "app/ListModel.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
+#include "replay/ReplayReader.h"
 #include "samplegen/SampleReplay.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +12,6 @@
 #include <vector>
 
 using namespace tapeloft;
-using tapeloft::test::FakePlatform;
 using tapeloft::test::TempDir;
 
 namespace {
@@ -27,7 +25,6 @@ constexpr std::string_view kLanguage =
 struct Fixture {
     TempDir dir;
     Language language;
-    FakePlatform platform;
     Fixture() : language(Language::load(dir.write("test.lng", kLanguage))) {}
 
     // Builds a replay from two JSON texts and returns its list row cells (empty when no row).
@@ -207,7 +204,7 @@ TEST(BattleRecord, PlayerMissingFromVehiclesUsesIdZero) {
     EXPECT_EQ(cells[10], u"99");
 }
 
-TEST(BattleRecord, RecordWithoutResultsIsTintedAndKeepsTheDescription) {
+TEST(BattleRecord, RecordWithoutResultsKeepsTheDescription) {
     Fixture f;
     const auto cells = f.row(description(), "", BattleRecordKind::NoResults);
     ASSERT_EQ(cells.size(), 40u);
@@ -224,13 +221,6 @@ TEST(BattleRecord, RecordWithoutResultsIsTintedAndKeepsTheDescription) {
     const auto broken = f.row(description(), "[{broken}}]", BattleRecordKind::NoResults, "b.ivlreplay");
     ASSERT_EQ(broken.size(), 40u);
     EXPECT_EQ(broken[7], u"--");
-
-    ListModel list(std::vector<ListColumn>(40));
-    addBattleRecord(textFromPath(f.dir.path() / "a.ivlreplay"), list, f.language, f.platform);
-    ASSERT_EQ(list.rowCount(), 1);
-    EXPECT_EQ(list.backgroundColour(0, 0), ListColour::fromColorRef(0xDED8FA));
-    EXPECT_EQ(list.backgroundColour(0, 39), ListColour::fromColorRef(0xDED8FA));
-    EXPECT_TRUE(f.platform.messages.empty());
 }
 
 TEST(BattleRecord, ResultsStartMarkerMissingMeansNoResults) {
@@ -241,37 +231,41 @@ TEST(BattleRecord, ResultsStartMarkerMissingMeansNoResults) {
     EXPECT_EQ(extractBattleRecord(textFromPath(file), f.language).kind, BattleRecordKind::NoResults);
 }
 
-TEST(BattleRecord, RejectedHeaderGivesTheMarkerRowAndUnreadableDescriptionAMessage) {
+TEST(BattleRecord, RejectedHeaderGivesTheMarkerRowAndTheRestNoRow) {
     Fixture f;
-    ListModel list(std::vector<ListColumn>(40));
     const auto marker =
         f.dir.write("m.ivlreplay", samples::assembleReplay(samples::rejectedHeader(), description()));
-    addBattleRecord(textFromPath(marker), list, f.language, f.platform);
-    ASSERT_EQ(list.rowCount(), 1);
-    EXPECT_EQ(list.cell(0, 1), u"NOT A REPLAY");
-    EXPECT_EQ(list.cell(0, 32), textFromPath(marker));
-    EXPECT_EQ(list.cell(0, 3), u"");
-    EXPECT_FALSE(list.backgroundColour(0, 0).has_value());
+    const BattleRecord record = extractBattleRecord(textFromPath(marker), f.language);
+    ASSERT_EQ(record.kind, BattleRecordKind::Marker);
+    std::vector<std::u16string> cells(1);
+    for (const char16_t c : record.rowText) {
+        if (c == u'\n')
+            cells.emplace_back();
+        else
+            cells.back().push_back(c);
+    }
+    ASSERT_EQ(cells.size(), 40u);
+    EXPECT_EQ(cells[1], u"NOT A REPLAY");
+    EXPECT_EQ(cells[32], textFromPath(marker));
+    EXPECT_EQ(cells[3], u"");
 
-    const auto broken =
-        f.dir.write("u.ivlreplay", samples::assembleReplay(samples::validHeader(), "{\"a\":1"));
-    addBattleRecord(textFromPath(broken), list, f.language, f.platform);
-    EXPECT_EQ(list.rowCount(), 1);
-    ASSERT_EQ(f.platform.messages.size(), 1u);
-    EXPECT_EQ(f.platform.messages[0].title, u"Внимание!");
-    EXPECT_EQ(f.platform.messages[0].text, u"Файл " + textFromPath(broken) + u" не может быть обработан.");
-
-    // No description marker at all, and a file that cannot be opened.
-    const auto none =
-        f.dir.write("n.ivlreplay", samples::assembleReplay(samples::validHeader(), "no json here"));
-    addBattleRecord(textFromPath(none), list, f.language, f.platform);
-    EXPECT_EQ(f.platform.messages.size(), 2u);
-    // A file that cannot be opened is reported the same way, never dropped in silence.
-    const std::u16string missing = textFromPath(f.dir.path() / "missing.ivlreplay");
-    addBattleRecord(missing, list, f.language, f.platform);
-    EXPECT_EQ(list.rowCount(), 1);
-    ASSERT_EQ(f.platform.messages.size(), 3u);
-    EXPECT_EQ(f.platform.messages[2].text, u"Файл " + missing + u" не может быть обработан.");
+    // A description that does not parse, none at all, and a file that cannot be opened: no row, and the
+    // caller reports each of them.
+    const struct {
+        const char* name;
+        std::string bytes; // empty: the file is not there
+    } unreadable[] = {
+        {"u.ivlreplay", samples::assembleReplay(samples::validHeader(), "{\"a\":1")},
+        {"n.ivlreplay", samples::assembleReplay(samples::validHeader(), "no json here")},
+        {"missing.ivlreplay", ""},
+    };
+    for (const auto& c : unreadable) {
+        SCOPED_TRACE(c.name);
+        const auto path = c.bytes.empty() ? f.dir.path() / c.name : f.dir.write(c.name, c.bytes);
+        const BattleRecord none = extractBattleRecord(textFromPath(path), f.language);
+        EXPECT_EQ(none.kind, BattleRecordKind::Unreadable);
+        EXPECT_TRUE(none.rowText.empty());
+    }
 }
 
 TEST(BattleRecord, GeneratedReplaysAgreeWithWhatWentIntoThem) {
@@ -299,4 +293,98 @@ TEST(BattleRecord, GeneratedReplaysAgreeWithWhatWentIntoThem) {
         EXPECT_EQ(cell(8), facts.playerAlive ? u"+" : u"-");
         EXPECT_EQ(cell(31), utf8ToUtf16(facts.killerName));
     }
+}
+
+// A replay's texts and a file's name must never move cells of its row: the commands find the file to
+// delete or move through column 32.
+namespace {
+
+std::vector<std::u16string> cellsOf(std::u16string_view row) {
+    std::vector<std::u16string> cells;
+    for (;;) {
+        const auto lf = row.find(u'\n');
+        cells.emplace_back(row.substr(0, lf));
+        if (lf == std::u16string_view::npos) return cells;
+        row.remove_prefix(lf + 1);
+    }
+}
+
+// Every text the row takes from the replay holds line feeds; the killer's name is a path that a shifted
+// row would put into column 32.
+std::string hostileDescription() {
+    return R"({"dateTime":"01.02.2015\n10:00:00","playerName":"Ann\n\nx","mapName":"map\nname",)"
+           R"("gameplayID":"ctf\n","playerVehicle":"nord\nland-N01\nWarden","serverName":"\nEU",)"
+           R"("battleType":1,"vehicles":{"1":{"name":"Bob","team":2},"2":{"name":"Ann\n\nx","team":1}},)"
+           R"("clientVersionFromExe":"0, 9, 8, 0","clientVersionFromXml":"0.9\n8"})";
+}
+
+std::string hostileResults() {
+    return R"([{"common":{"winnerTeam":1},"personal":{"7":{"xp":1,"killerID":1}},)"
+           R"("vehicles":{"2":[{"typeCompDescr":7}]}},)"
+           R"({"1":{"name":"\n\n\n/home/user/keep.txt","team":2},"2":{"team":1,"isAlive":1}},{"2":{"frags":1}}])";
+}
+
+} // namespace
+
+TEST(RowInjection, LineFeedsInReplayTextsBecomeSpaces) {
+    TempDir dir;
+    const auto file =
+        dir.write("a.ivlreplay",
+                  samples::assembleReplay(samples::validHeader(), hostileDescription(), hostileResults()));
+    const std::u16string path = textFromPath(file);
+    const BattleRecord record = extractBattleRecord(path, Language());
+    ASSERT_EQ(record.kind, BattleRecordKind::Full);
+    const auto cells = cellsOf(record.rowText);
+    ASSERT_EQ(cells.size(), 40u);
+    EXPECT_EQ(cells[32], path);
+    EXPECT_EQ(cells[1], u"01.02.2015 10:00:00");
+    EXPECT_EQ(cells[3], u"Ann  x");
+    EXPECT_EQ(cells[4], u"map name");
+    EXPECT_EQ(cells[31], u"   /home/user/keep.txt");
+    EXPECT_EQ(cells[33], u"ctf ");
+    EXPECT_EQ(cells[34], u" EU");
+    EXPECT_EQ(cells[37], u"0.9 8");
+}
+
+TEST(RowInjection, LineFeedsInARecordWithoutResults) {
+    TempDir dir;
+    const auto file =
+        dir.write("b.ivlreplay", samples::assembleReplay(samples::validHeader(), hostileDescription()));
+    const BattleRecord record = extractBattleRecord(textFromPath(file), Language());
+    ASSERT_EQ(record.kind, BattleRecordKind::NoResults);
+    const auto cells = cellsOf(record.rowText);
+    ASSERT_EQ(cells.size(), 40u);
+    EXPECT_EQ(cells[32], textFromPath(file));
+}
+
+#ifndef _WIN32
+// Only POSIX file names can hold a line feed. Such a file gets no row (it would name another file) but is
+// reported like an unreadable one, so it is not lost without a word.
+TEST(RowInjection, FileNameWithALineFeedIsReportedNotListed) {
+    TempDir dir;
+    const std::string bytes = samples::makeSampleReplay(3).bytes;
+    const auto file = dir.write("keep\nx.ivlreplay", bytes);
+    dir.write("keep", "not a replay");
+    const std::u16string path = textFromPath(file);
+    EXPECT_EQ(extractBattleRecord(path, Language()).kind, BattleRecordKind::Unreadable);
+
+    // A header that fails the test is no different: no marker row naming another file.
+    const auto rejected = dir.write("keep\ny.ivlreplay", samples::rejectedHeader() + "{}");
+    EXPECT_EQ(extractBattleRecord(textFromPath(rejected), Language()).kind, BattleRecordKind::Unreadable);
+}
+#endif
+
+// The split readers give what the file readers give.
+TEST(RowInjection, RecordFromBlocksMatchesTheFileReader) {
+    TempDir dir;
+    const std::string bytes = samples::makeSampleReplay(11).bytes;
+    const auto file = dir.write("c.ivlreplay", bytes);
+    const std::u16string path = textFromPath(file);
+    const Language language;
+    const BattleRecord fromFile = extractBattleRecord(path, language);
+    const BattleRecord fromBytes =
+        battleRecordFromBlocks(readReplayBytes(bytes, HeaderTest::Scan, 5), path, language);
+    EXPECT_EQ(fromFile.kind, BattleRecordKind::Full);
+    EXPECT_EQ(fromBytes.kind, fromFile.kind);
+    EXPECT_EQ(fromBytes.rowText, fromFile.rowText);
 }

@@ -1,15 +1,12 @@
-// The scan with background workers must be indistinguishable from the plain walk: the same platform
-// calls in the same order with the same values, the same rows, colours and order, all on the calling thread.
-#include "app/ReplayScan.h"
+// The scan with background workers must be indistinguishable from the plain walk: the same reports in the
+// same order with the same records, all on the calling thread.
 #include "replay/FolderScan.h"
 
-#include "app/ListModel.h"
-#include "app/Platform.h"
-#include "app/ReplayList.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
+#include "replay/BattleRecord.h"
 #include "samplegen/SampleReplay.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,38 +19,27 @@ using tapeloft::test::TempDir;
 
 namespace {
 
-// Every platform request and list notification as one line, in the order they came, and on which thread.
-class RecordingPlatform final : public Platform, public ListObserver {
+// Every report as one line, in the order they came, and on which thread.
+class RecordingObserver final : public FolderScanObserver {
 public:
     std::vector<std::u16string> log;
     int foreignThreadCalls = 0;
+    int unreadable = 0;
+    int rows = 0;
 
-    void messageBox(std::u16string_view title, std::u16string_view text) override {
-        add(u"message " + std::u16string(title) + u" | " + std::u16string(text));
+    void filesCounted(std::int32_t count) override { add(u"counted " + decimal(count)); }
+    void fileReached(const std::u16string& path, std::int32_t index) override {
+        add(u"file " + decimal(index) + u" " + path);
     }
-    bool askYesNo(std::u16string_view, std::u16string_view) override {
-        add(u"ask");
-        return false;
+    void recordReady(const std::u16string& path, const BattleRecord& record) override {
+        ++rows;
+        add(u"record " + decimal(static_cast<int>(record.kind)) + u" " + path + u" | " + record.rowText);
     }
-    std::optional<std::u16string> chooseFolder(std::u16string_view) override { return std::nullopt; }
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
-        return std::nullopt;
+    void fileUnreadable(const std::u16string& path) override {
+        ++unreadable;
+        add(u"unreadable " + path);
     }
-    bool openWithAssociatedProgram(std::u16string_view) override { return false; }
-    void progressBegin(std::u16string_view title, std::u16string_view caption) override {
-        add(u"begin " + std::u16string(title) + u" | " + std::u16string(caption));
-    }
-    void progressSetRange(int maximum) override { add(u"range " + decimal(maximum)); }
-    void progressSetFile(std::u16string_view path) override { add(u"file " + std::u16string(path)); }
-    void progressSetPosition(int position) override { add(u"position " + decimal(position)); }
-    void progressEnd() override { add(u"end"); }
-    void processOnePendingEvent() override { add(u"event"); }
-
-    void rowsInserted(int first, int last) override {
-        add(u"inserted " + decimal(first) + u" " + decimal(last));
-    }
-    void modelReset() override { add(u"reset"); }
-    void layoutChanged(std::span<const int> moved) override { add(u"layout " + decimal(moved.size())); }
+    void fileDone() override { add(u"done"); }
 
 private:
     void add(std::u16string line) {
@@ -63,28 +49,10 @@ private:
     std::thread::id owner_ = std::this_thread::get_id();
 };
 
-struct ScanOutcome {
-    std::vector<std::u16string> log;
-    std::vector<std::u16string> rows; // every cell and the row's background, in list order
-    int foreignThreadCalls = 0;
-};
-
-ScanOutcome scanWith(const std::filesystem::path& folder, const Language& language, int workers) {
-    RecordingPlatform platform;
-    ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
-    list.setObserver(&platform);
-    scanReplayFolder(textFromPath(folder), list, u"*", kReplayExtension, language, platform, workers);
-    list.setObserver(nullptr);
-    ScanOutcome outcome{std::move(platform.log), {}, platform.foreignThreadCalls};
-    for (int r = 0; r < list.rowCount(); ++r) {
-        std::u16string row;
-        for (int c = 0; c < list.columnCount(); ++c)
-            row += std::u16string(list.cell(r, c)) + u'\t';
-        const auto background = list.backgroundColour(r, 0);
-        row += background ? decimal(background->rgb()) : u"-";
-        outcome.rows.push_back(std::move(row));
-    }
-    return outcome;
+RecordingObserver scanWith(const std::filesystem::path& folder, const Language& language, int workers) {
+    RecordingObserver observer;
+    scanReplayFiles(textFromPath(folder), u"*", kReplayExtension, language, observer, workers);
+    return observer;
 }
 
 // Small replays of every kind the extraction tells apart, spread over nested folders, with files of
@@ -131,28 +99,22 @@ Language russian() {
 
 } // namespace
 
-TEST(FolderScanWorkers, GiveTheCallsRowsAndMessagesOfThePlainWalk) {
+TEST(FolderScanWorkers, GiveTheReportsOfThePlainWalk) {
     TempDir dir;
     // More files than the workers may read ahead, so that their window wraps around.
     writeMixedFolder(dir, 600);
     const Language language = russian();
-    const ScanOutcome plain = scanWith(dir.path(), language, 1);
+    const RecordingObserver plain = scanWith(dir.path(), language, 1);
 
-    // The reference itself covers what it must: every kind of row and message.
-    int messages = 0, files = 0;
-    for (const auto& line : plain.log) {
-        messages += line.starts_with(u"message ");
-        files += line.starts_with(u"file ");
-    }
-    EXPECT_EQ(messages, 600 / 7 + (600 % 7 > 3));
-    EXPECT_EQ(files, 600 + 47 + 6);
-    EXPECT_EQ(plain.rows.size(), static_cast<std::size_t>(files - messages)); // empty files give marker rows
+    // The reference itself covers what it must: every kind of record, and unreadable files.
+    EXPECT_EQ(plain.unreadable, 600 / 7 + (600 % 7 > 3));
+    EXPECT_EQ(plain.rows + plain.unreadable, 600 + 47 + 6); // empty files give marker records
+    EXPECT_EQ(plain.log.front(), u"counted " + decimal(600 + 47 + 6 + 600 / 11 + 1));
 
     for (const int workers : {0, 2, 3, 8}) {
         SCOPED_TRACE(workers);
-        const ScanOutcome pooled = scanWith(dir.path(), language, workers);
+        const RecordingObserver pooled = scanWith(dir.path(), language, workers);
         EXPECT_EQ(pooled.log, plain.log);
-        EXPECT_EQ(pooled.rows, plain.rows);
         EXPECT_EQ(pooled.foreignThreadCalls, 0);
     }
 }
@@ -161,27 +123,24 @@ TEST(FolderScanWorkers, RepeatedRunsStayIdentical) {
     TempDir dir;
     writeMixedFolder(dir, 40);
     const Language language = russian();
-    const ScanOutcome plain = scanWith(dir.path(), language, 1);
-    for (int run = 0; run < 20; ++run) {
-        const ScanOutcome pooled = scanWith(dir.path(), language, 4);
-        ASSERT_EQ(pooled.log, plain.log) << "run " << run;
-        ASSERT_EQ(pooled.rows, plain.rows) << "run " << run;
-    }
+    const RecordingObserver plain = scanWith(dir.path(), language, 1);
+    for (int run = 0; run < 20; ++run)
+        ASSERT_EQ(scanWith(dir.path(), language, 4).log, plain.log) << "run " << run;
 }
 
-TEST(FolderScanWorkers, FoldersWithoutReplaysOpenAndCloseTheProgressAlike) {
+TEST(FolderScanWorkers, FoldersWithoutReplaysReportOnlyTheirCount) {
     TempDir dir;
     dir.write("a.txt", "x");
     dir.write("sub/b.dat", "y");
     TempDir empty;
     const Language language;
-    for (const auto& folder : {dir.path(), empty.path(), empty.path() / "missing"}) {
-        const ScanOutcome plain = scanWith(folder, language, 1);
-        const ScanOutcome pooled = scanWith(folder, language, 4);
-        EXPECT_EQ(pooled.log, plain.log);
-        EXPECT_TRUE(pooled.rows.empty());
+    const struct {
+        std::filesystem::path folder;
+        const char16_t* counted;
+    } cases[] = {
+        {dir.path(), u"counted 2"}, {empty.path(), u"counted 0"}, {empty.path() / "missing", u"counted 0"}};
+    for (const auto& c : cases) {
+        for (const int workers : {1, 4})
+            EXPECT_EQ(scanWith(c.folder, language, workers).log, std::vector<std::u16string>{c.counted});
     }
-    EXPECT_EQ(
-        scanWith(dir.path(), language, 4).log,
-        (std::vector<std::u16string>{u"begin n/a | n/a" + textFromPath(dir.path()), u"range 2", u"end"}));
 }

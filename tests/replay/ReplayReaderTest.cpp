@@ -1,7 +1,7 @@
 #include "replay/ReplayReader.h"
 
 #include "base/TextCodec.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

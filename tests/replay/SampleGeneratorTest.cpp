@@ -2,7 +2,7 @@
 // and the blocks cut here with plain byte and string searches, and a small strict JSON reader below checks
 // that the blocks are standard JSON holding what the facts say.
 #include "samplegen/SampleReplay.h"
-#include "support/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

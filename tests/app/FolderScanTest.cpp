@@ -190,3 +190,45 @@ TEST(FolderScan, FileThatCannotBeReadWhenItsTurnComesIsReported) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], u"Файл " + gone + u" не может быть обработан.");
 }
+
+// What the glue makes of each kind of record: the rows, their tint, and the message of a file without one.
+TEST(FolderScan, EachKindOfRecordBecomesItsRowOrItsMessage) {
+    TempDir dir;
+    samples::SampleOptions noResults;
+    noResults.layout = samples::ResultsLayout::None;
+    samples::SampleOptions rejected;
+    rejected.headerRejected = true;
+    samples::SampleOptions unreadable;
+    unreadable.descriptionUnreadable = true;
+    const struct {
+        const char* name;
+        samples::SampleOptions options;
+        bool row;
+        bool tinted;
+    } cases[] = {
+        {"full.ivlreplay", {}, true, false},
+        {"noresults.ivlreplay", noResults, true, true},
+        {"rejected.ivlreplay", rejected, true, false},
+        {"unreadable.ivlreplay", unreadable, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::u16string path =
+            textFromPath(dir.write(c.name, samples::makeSampleReplay(7, c.options).bytes));
+        FakePlatform platform;
+        ListModel list(std::vector<ListColumn>(40));
+        addBattleRecord(path, list, Language(), platform);
+        ASSERT_EQ(list.rowCount(), c.row ? 1 : 0);
+        if (c.row) {
+            EXPECT_EQ(list.cell(0, 32), path);
+            EXPECT_TRUE(platform.messages.empty());
+            const auto tint = c.tinted ? std::optional(ListColour::fromRgb(kNoResultsTintRgb)) : std::nullopt;
+            EXPECT_EQ(list.backgroundColour(0, 0), tint);
+            EXPECT_EQ(list.backgroundColour(0, 39), tint);
+        } else {
+            ASSERT_EQ(platform.messages.size(), 1u);
+            EXPECT_EQ(platform.messages[0].title, u"Внимание!");
+            EXPECT_EQ(platform.messages[0].text, u"Файл " + path + u" не может быть обработан.");
+        }
+    }
+}
