@@ -390,7 +390,7 @@ int main(int argc, char** argv) {
         int column;
     };
     for (const SortCase sort :
-         {SortCase{"the date column", kDateColumn}, SortCase{"an integer column (credits)", 14},
+         {SortCase{"the date column", ColumnDate}, SortCase{"an integer column (credits)", ColumnCredits},
           SortCase{"a text column (vehicle)", 6}}) {
         const double best = bestOf(std::max(repeats, 3), [&] {
             ListModel list = listOf(rows, language);

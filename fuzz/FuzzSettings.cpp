@@ -9,6 +9,7 @@
 #include "base/Language.h"
 #include "base/Settings.h"
 #include "base/TextCodec.h"
+#include "replay/RecordColumns.h"
 
 #include <algorithm>
 #include <array>
@@ -49,7 +50,7 @@ bool isPermutation(std::span<const int> order) {
     std::sort(sorted.begin(), sorted.end());
     for (std::size_t k = 0; k < sorted.size(); ++k)
         if (sorted[k] != static_cast<int>(k)) return false;
-    return sorted.size() == static_cast<std::size_t>(kColumnOrderEntries);
+    return sorted.size() == static_cast<std::size_t>(RecordColumnCount);
 }
 
 std::vector<int> entriesOf(std::string_view bytes) {
@@ -66,15 +67,15 @@ std::vector<int> entriesOf(std::string_view bytes) {
 void checkColumnOrder(std::string_view bytes) {
     const fs::path file = scratch().path() / pathFromText(kColumnOrderFileName);
     FUZZ_CHECK(writeBytes(file, bytes));
-    const std::optional<ColumnOrder> stored = readColumnOrder(file);
+    const std::optional<std::vector<std::int32_t>> stored = readColumnOrder(file, RecordColumnCount);
     // Taken exactly when the file is 40 entries that name every column once.
-    const bool valid = bytes.size() == kColumnOrderBytes && isPermutation(entriesOf(bytes));
+    const bool valid = bytes.size() == 4 * std::size_t{RecordColumnCount} && isPermutation(entriesOf(bytes));
     FUZZ_CHECK(stored.has_value() == valid);
     if (stored) FUZZ_CHECK(orderBytes(std::vector<int>(stored->begin(), stored->end())) == bytes);
 
     // The list takes a stored order as it is and keeps the built order otherwise.
     ListModel list = makeReplayListModel(Language(), ReplayListKind::Replays);
-    std::vector<int> built(kColumnOrderEntries);
+    std::vector<int> built(RecordColumnCount);
     std::iota(built.begin(), built.end(), 0);
     if (stored) FUZZ_CHECK(list.setColumnOrder(std::vector<int>(stored->begin(), stored->end())));
     const std::vector<int> order = list.columnOrder();
@@ -83,18 +84,18 @@ void checkColumnOrder(std::string_view bytes) {
 
     // What the program writes on exit reads back as the same order.
     const fs::path saved = scratch().path() / "saved.dat";
-    FUZZ_CHECK(writeColumnOrder(saved, order));
-    const std::optional<ColumnOrder> reread = readColumnOrder(saved);
+    FUZZ_CHECK(writeColumnOrder(saved, order, RecordColumnCount));
+    const std::optional<std::vector<std::int32_t>> reread = readColumnOrder(saved, RecordColumnCount);
     FUZZ_CHECK(reread && std::equal(order.begin(), order.end(), reread->begin(), reread->end()));
 
     // Any 40 entries are written as given and read back only when they are an order; other lengths are
     // refused and leave the file alone.
     const std::vector<int> entries = entriesOf(bytes);
-    const bool fits = entries.size() == static_cast<std::size_t>(kColumnOrderEntries);
-    FUZZ_CHECK(writeColumnOrder(saved, entries) == fits);
+    const bool fits = entries.size() == static_cast<std::size_t>(RecordColumnCount);
+    FUZZ_CHECK(writeColumnOrder(saved, entries, RecordColumnCount) == fits);
     const std::string savedBytes = readBytes(saved);
     FUZZ_CHECK(savedBytes == orderBytes(fits ? entries : order));
-    FUZZ_CHECK(readColumnOrder(saved).has_value() == (!fits || isPermutation(entries)));
+    FUZZ_CHECK(readColumnOrder(saved, RecordColumnCount).has_value() == (!fits || isPermutation(entries)));
 }
 
 // --- Settings.ini -------------------------------------------------------------------------------------
@@ -123,10 +124,10 @@ std::vector<KeyName> keysOf(const PrefFile& prefs) {
 
 bool isWindowKey(const KeyName& name) {
     using namespace settings;
-    if (!equalsIgnoreCase(name.group, groupWndSett)) return false;
-    for (const std::u16string_view key : {keyWndX, keyWndY, keyWndW, keyWndH})
+    if (!equalsIgnoreCase(name.group, groupWindow)) return false;
+    for (const std::u16string_view key : {keyWindowX, keyWindowY, keyWindowWidth, keyWindowHeight})
         if (equalsIgnoreCase(name.key, key)) return true;
-    for (int column = 0; column < columnCount; ++column)
+    for (int column = 0; column < RecordColumnCount; ++column)
         if (equalsIgnoreCase(name.key, columnWidthKey(column))) return true;
     return false;
 }
@@ -147,21 +148,22 @@ void checkReaders(const fs::path& ini, const PrefFile& file) {
         FUZZ_CHECK(readSettingInt(ini, name.group, name.key, -1) == leadingInt32(*value));
     }
     // No group of a file has "]" in its name.
-    FUZZ_CHECK(readSettingText(ini, u"]", keyLang, u"fallback") == u"fallback");
-    FUZZ_CHECK(readSettingInt(ini, u"]", keyWndX, 17) == 17);
+    FUZZ_CHECK(readSettingText(ini, u"]", keyLanguageFile, u"fallback") == u"fallback");
+    FUZZ_CHECK(readSettingInt(ini, u"]", keyWindowX, 17) == 17);
 
-    const WindowSettings window = readWindowSettings(ini);
-    FUZZ_CHECK(window.x == file.integer(groupWndSett, keyWndX, defaultWndX));
-    FUZZ_CHECK(window.y == file.integer(groupWndSett, keyWndY, defaultWndY));
-    FUZZ_CHECK(window.width == file.integer(groupWndSett, keyWndW, defaultWndW));
-    FUZZ_CHECK(window.height == file.integer(groupWndSett, keyWndH, defaultWndH));
-    for (int column = 0; column < columnCount; ++column)
+    const WindowSettings window = readWindowSettings(ini, RecordColumnCount);
+    FUZZ_CHECK(window.x == file.integer(groupWindow, keyWindowX, defaultWindowX));
+    FUZZ_CHECK(window.y == file.integer(groupWindow, keyWindowY, defaultWindowY));
+    FUZZ_CHECK(window.width == file.integer(groupWindow, keyWindowWidth, defaultWindowWidth));
+    FUZZ_CHECK(window.height == file.integer(groupWindow, keyWindowHeight, defaultWindowHeight));
+    FUZZ_CHECK(window.columnWidths.size() == std::size_t{RecordColumnCount});
+    for (int column = 0; column < RecordColumnCount; ++column)
         FUZZ_CHECK(window.columnWidths[static_cast<std::size_t>(column)] ==
-                   file.integer(groupWndSett, columnWidthKey(column), defaultColumnWidth));
+                   file.integer(groupWindow, columnWidthKey(column), defaultColumnWidth));
 
     const AccountSettings account = readAccountSettings(ini);
-    FUZZ_CHECK(account.userName == file.text(groupAccaunts, keyMRlog, u""));
-    FUZZ_CHECK(account.password == file.text(groupAccaunts, keyMRpass, u""));
+    FUZZ_CHECK(account.userName == file.text(groupAccount, keyLogin, u""));
+    FUZZ_CHECK(account.password == file.text(groupAccount, keyPassword, u""));
 
     // An existing file is left as it is.
     const std::string before = readBytes(ini);
@@ -171,9 +173,9 @@ void checkReaders(const fs::path& ini, const PrefFile& file) {
 
 // The window settings written on exit read back as written, and every other key keeps its value.
 void checkWindowWrite(FuzzInput& input, const fs::path& ini, const PrefFile& file) {
-    WindowSettings window = readWindowSettings(ini);
+    WindowSettings window = readWindowSettings(ini, RecordColumnCount);
     for (int n = static_cast<int>(input.below(6)); n > 0; --n) {
-        const std::size_t field = input.below(4 + settings::columnCount);
+        const std::size_t field = input.below(4 + RecordColumnCount);
         const std::int32_t value = input.int32();
         if (field == 0) window.x = value;
         if (field == 1) window.y = value;
@@ -182,7 +184,7 @@ void checkWindowWrite(FuzzInput& input, const fs::path& ini, const PrefFile& fil
         if (field >= 4) window.columnWidths[field - 4] = value;
     }
     FUZZ_CHECK(writeWindowSettings(ini, window));
-    FUZZ_CHECK(sameWindow(readWindowSettings(ini), window));
+    FUZZ_CHECK(sameWindow(readWindowSettings(ini, RecordColumnCount), window));
     const PrefFile after = readSettings(ini);
     for (const KeyName& name : keysOf(file))
         if (!isWindowKey(name))
@@ -193,8 +195,9 @@ void checkWindowWrite(FuzzInput& input, const fs::path& ini, const PrefFile& fil
 // outer blanks; refused otherwise with the file unchanged. Integers read back exactly.
 void checkValueWrite(FuzzInput& input, const fs::path& ini) {
     using namespace settings;
-    const std::u16string_view groups[] = {groupFilepath, groupWndSett, groupAccaunts, groupCenasnaryda};
-    const std::u16string_view keys[] = {keyLang, keyPathRepl, keyPathIzbr, keyMRlog, keyMRpass, keyWndX};
+    const std::u16string_view groups[] = {groupFolders, groupWindow, groupAccount, groupShellPrices};
+    const std::u16string_view keys[] = {keyLanguageFile, keyReplayFolder, keyFavouritesFolder,
+                                        keyLogin,        keyPassword,     keyWindowX};
     const std::u16string group =
         input.flag() ? std::u16string(groups[input.below(std::size(groups))]) : input.text(24);
     const std::u16string key =

@@ -18,14 +18,17 @@ StartupFiles loadSettingsAndLanguage(AppState& state, const std::filesystem::pat
     found.settings = ensureSettingsFile(settingsPath);
     // Nothing writes the file between here and the folder reads below, so one reading serves both.
     const PrefFile prefs = readSettings(settingsPath);
-    state.languageFile = prefs.text(settings::groupFilepath, settings::keyLang, settings::defaultLang);
+    state.languageFile =
+        prefs.text(settings::groupFolders, settings::keyLanguageFile, settings::defaultLanguageFile);
 
     const PrefLoad language = loadPrefFile(folder / pathFromText(state.languageFile));
     found.language = language.status;
     state.language = language.status == PrefLoadStatus::loaded ? Language(language.file) : Language();
 
-    state.replayFolder = prefs.text(settings::groupFilepath, settings::keyPathRepl, state.message(1));
-    state.favouritesFolder = prefs.text(settings::groupFilepath, settings::keyPathIzbr, state.message(2));
+    state.replayFolder =
+        prefs.text(settings::groupFolders, settings::keyReplayFolder, state.message(MsgChooseReplayFolder));
+    state.favouritesFolder = prefs.text(settings::groupFolders, settings::keyFavouritesFolder,
+                                        state.message(MsgChooseFavouritesFolder));
 
     constexpr std::size_t linkSlots = 512;
     state.team1Links.clear();

@@ -2,6 +2,7 @@
 
 #include "base/Language.h"
 #include "base/PrefFile.h"
+#include "replay/RecordColumns.h"
 
 #include <array>
 #include <cstdint>
@@ -20,7 +21,7 @@ struct AppState final {
     Language language;
     std::u16string replayFolder;
     std::u16string favouritesFolder;
-    std::array<std::int32_t, 40> columnOrder{};
+    std::array<std::int32_t, RecordColumnCount> columnOrder{};
     // Player name to web address, for the two team lists of the details window.
     std::unordered_map<std::u16string, std::u16string> team1Links;
     std::unordered_map<std::u16string, std::u16string> team2Links;

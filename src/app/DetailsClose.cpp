@@ -7,12 +7,7 @@
 
 namespace tapeloft {
 
-namespace {
-
-constexpr int kErrorTitle = 78;
-constexpr int kNotWritten = 116;
-
-} // namespace
+namespace {} // namespace
 
 bool isPriceToStore(std::u16string_view priceFieldText) {
     return leadingInt32(priceFieldText) != 0;
@@ -25,12 +20,12 @@ PriceStoreResult closeDetails(AppState& state, const std::filesystem::path& sett
     // produce an error message.
     if (isPriceToStore(priceFieldText) && !state.priceKey.empty()) {
         state.priceText = std::u16string(priceFieldText);
-        if (writeSettingText(settingsFile, settings::groupCenasnaryda, state.priceKey, state.priceText)) {
+        if (writeSettingText(settingsFile, settings::groupShellPrices, state.priceKey, state.priceText)) {
             result = PriceStoreResult::Stored;
         } else {
             result = PriceStoreResult::WriteFailed;
-            platform.messageBox(state.message(kErrorTitle),
-                                state.message(kNotWritten) + std::u16string(settings::fileName));
+            platform.messageBox(state.message(MsgErrorTitle),
+                                state.message(MsgNotWritten) + std::u16string(settings::fileName));
         }
     }
     state.detailsClosed = true;

@@ -8,16 +8,16 @@ namespace tapeloft {
 
 namespace {
 
-// Message numbers of the column headers.
-constexpr int kTeamHeader = 93;
-constexpr int kAliveHeader = 25;
-constexpr int kNameHeader = 20;
-constexpr int kClanHeader = 94;
-constexpr int kVehicleHeader = 23;
-constexpr int kFragsHeader = 26;
-constexpr int kAchievementsHeader = 106;
+// The column headers.
+constexpr MessageId kTeamHeader = MsgTeam;
+constexpr MessageId kAliveHeader = MsgAliveHeader;
+constexpr MessageId kNameHeader = MsgPlayerHeader;
+constexpr MessageId kClanHeader = MsgClan;
+constexpr MessageId kVehicleHeader = MsgVehicleHeader;
+constexpr MessageId kFragsHeader = MsgFragsHeader;
+constexpr MessageId kAchievementsHeader = MsgAchievements;
 
-ListColumn column(const Language& language, int message, int width, ColumnAlignment alignment) {
+ListColumn column(const Language& language, MessageId message, int width, ColumnAlignment alignment) {
     return {language.message(message), width, alignment};
 }
 

@@ -15,13 +15,14 @@ ListExportResult exportListToXls(std::u16string_view fileName, const ListModel& 
                                  const Language& language, Platform& platform) {
     const ListExportResult result = exportSheetToXls(fileName, sheetSourceOf(list));
     if (!result.written) {
-        const int message = result.error == ListExportError::TooManyRows ? 117 : 116;
+        const MessageId message =
+            result.error == ListExportError::TooManyRows ? MsgTooManyRows : MsgNotWritten;
         std::u16string text = language.message(message) + result.fileName;
         if (!result.errorText.empty()) text += u"\n\n" + result.errorText;
-        platform.messageBox(language.message(78), text);
+        platform.messageBox(language.message(MsgErrorTitle), text);
         return result;
     }
-    const std::u16string& ask = language.message(84);
+    const std::u16string& ask = language.message(MsgOpenExported);
     if (platform.askYesNo(u"Excel Writer", ask + result.fileName + ask))
         platform.openWithAssociatedProgram(result.fileName);
     return result;

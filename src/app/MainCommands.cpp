@@ -81,11 +81,11 @@ fs::path MainCommands::columnOrderPath() const {
 }
 
 void MainCommands::showError(std::u16string_view text) {
-    platform_.messageBox(state_.message(78), text);
+    platform_.messageBox(state_.message(MsgErrorTitle), text);
 }
 
 void MainCommands::reportNotStored(std::u16string_view fileName) {
-    showError(state_.message(116) + std::u16string(fileName));
+    showError(state_.message(MsgNotWritten) + std::u16string(fileName));
 }
 
 void MainCommands::folderChanged(ReplayListKind kind) {
@@ -99,21 +99,22 @@ void MainCommands::statusChanged() {
 // --- Start-up ------------------------------------------------------------------------------------------
 
 WindowSettings MainCommands::storedWindowSettings() const {
-    return readWindowSettings(settingsPath());
+    return readWindowSettings(settingsPath(), RecordColumnCount);
 }
 
 void MainCommands::applyColumnWidths(const WindowSettings& window) {
-    for (int column = 0; column < settings::columnCount; ++column) {
-        const int width = window.columnWidths[static_cast<std::size_t>(column)];
-        replays_.setColumnWidth(column, width);
-        favourites_.setColumnWidth(column, width);
+    for (std::size_t column = 0; column < window.columnWidths.size(); ++column) {
+        const int width = window.columnWidths[column];
+        replays_.setColumnWidth(static_cast<int>(column), width);
+        favourites_.setColumnWidth(static_cast<int>(column), width);
     }
 }
 
 bool MainCommands::applyStoredColumnOrder() {
-    const std::optional<ColumnOrder> stored = readColumnOrder(columnOrderPath());
+    const std::optional<std::vector<std::int32_t>> stored =
+        readColumnOrder(columnOrderPath(), RecordColumnCount);
     if (!stored) return false;
-    state_.columnOrder = *stored;
+    std::copy(stored->begin(), stored->end(), state_.columnOrder.begin());
     const std::vector<int> order(stored->begin(), stored->end());
     const bool replaysTook = replays_.setColumnOrder(order);
     const bool favouritesTook = favourites_.setColumnOrder(order);
@@ -144,23 +145,24 @@ void MainCommands::rescan() {
 }
 
 FolderChoice MainCommands::chooseFolder(ReplayListKind kind) {
-    const int title = kind == ReplayListKind::Replays ? 1 : 2;
+    const MessageId title =
+        kind == ReplayListKind::Replays ? MsgChooseReplayFolder : MsgChooseFavouritesFolder;
     const std::optional<std::u16string> answer =
         platform_.chooseFolderFrom(state_.message(title), folder(kind));
     if (!answer || answer->empty()) return FolderChoice::Cancelled;
     if (!isConfiguredFolder(*answer)) {
-        showError(state_.message(114));
+        showError(state_.message(MsgFolderNotUsable));
         return FolderChoice::NotUsable;
     }
     if (foldersOverlap(*answer, folder(other(kind)))) {
-        showError(state_.message(113));
+        showError(state_.message(MsgFoldersOverlap));
         return FolderChoice::Overlapping;
     }
     folderRef(kind) = *answer;
     folderChanged(kind);
     const std::u16string_view key =
-        kind == ReplayListKind::Replays ? settings::keyPathRepl : settings::keyPathIzbr;
-    if (!writeSettingText(settingsPath(), settings::groupFilepath, key, *answer))
+        kind == ReplayListKind::Replays ? settings::keyReplayFolder : settings::keyFavouritesFolder;
+    if (!writeSettingText(settingsPath(), settings::groupFolders, key, *answer))
         reportNotStored(settings::fileName);
     scanFolder(kind);
     // The counts shown would otherwise still be those of the previous folder.
@@ -169,7 +171,8 @@ FolderChoice MainCommands::chooseFolder(ReplayListKind kind) {
 }
 
 ExportOutcome MainCommands::exportList(ReplayListKind kind) {
-    const std::optional<std::u16string> name = platform_.chooseSaveFile(state_.message(77), kExportFilter);
+    const std::optional<std::u16string> name =
+        platform_.chooseSaveFile(state_.message(MsgExportTitle), kExportFilter);
     if (!name || name->empty()) return ExportOutcome::Cancelled;
     return exportListToXls(*name, list(kind), state_.language, platform_).written ? ExportOutcome::Written
                                                                                   : ExportOutcome::Failed;
@@ -183,7 +186,7 @@ int MainCommands::deleteSelected(ReplayListKind kind) {
             ++row;
             continue;
         }
-        const std::u16string path(rows.cell(row, kPathColumn));
+        const std::u16string path(rows.cell(row, ColumnPath));
         const fs::path file = pathFromText(path);
         // A file that was already gone counts as deleted: its row must not stay behind.
         if (files_.removeFile(file) || !files_.exists(file)) {
@@ -191,7 +194,7 @@ int MainCommands::deleteSelected(ReplayListKind kind) {
             ++removed;
             continue;
         }
-        showError(state_.message(115) + path);
+        showError(state_.message(MsgNotDeleted) + path);
         ++row;
     }
     statusChanged();
@@ -203,7 +206,7 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
     const ReplayListKind to = other(from);
     const std::u16string destination = folder(to);
     if (!isConfiguredFolder(destination)) {
-        showError(state_.message(80));
+        showError(state_.message(MsgNoDestination));
         outcome.destinationMissing = true;
         return outcome;
     }
@@ -214,14 +217,14 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
             ++row;
             continue;
         }
-        const std::u16string source(rows.cell(row, kPathColumn));
+        const std::u16string source(rows.cell(row, ColumnPath));
         const fs::path sourceFile = pathFromText(source);
         if (!files_.exists(sourceFile)) {
             // Nothing left to move; the row would show a replay that is gone. The user is told, since
             // the move they asked for did not happen.
             rows.removeRow(row);
             ++outcome.vanished;
-            showError(state_.message(119) + source);
+            showError(state_.message(MsgReplayGone) + source);
             continue;
         }
         const std::u16string target = joinFolderAndName(destination, textFromPath(sourceFile.filename()));
@@ -232,7 +235,7 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
             files_.isSameFile(sourceFile, targetFile) || written.contains(destinationKey(target));
         if (refused || !files_.copyFile(sourceFile, targetFile)) {
             ++outcome.notCopied;
-            showError(state_.message(79));
+            showError(state_.message(MsgNotCopied));
             ++row;
             continue;
         }
@@ -243,7 +246,7 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
             continue;
         }
         ++outcome.sourcesKept;
-        showError(state_.message(115) + source);
+        showError(state_.message(MsgNotDeleted) + source);
         ++row;
     }
     scanFolder(to);
@@ -274,7 +277,7 @@ std::optional<std::u16string> MainCommands::currentPath(ReplayListKind kind) con
     const ListModel& rows = kind == ReplayListKind::Replays ? replays_ : favourites_;
     const int row = rows.currentRow();
     if (row < 0) return std::nullopt;
-    std::u16string path(rows.cell(row, kPathColumn));
+    std::u16string path(rows.cell(row, ColumnPath));
     if (path.empty()) return std::nullopt;
     return path;
 }
@@ -286,7 +289,8 @@ bool MainCommands::openCurrent(ReplayListKind kind) {
 
 std::u16string MainCommands::statusText(ReplayListKind kind) const {
     const ListModel& rows = kind == ReplayListKind::Replays ? replays_ : favourites_;
-    return state_.message(kind == ReplayListKind::Replays ? 75 : 76) + decimal(rows.rowCount());
+    return state_.message(kind == ReplayListKind::Replays ? MsgReplayCount : MsgFavouriteCount) +
+           decimal(rows.rowCount());
 }
 
 // --- Exit ----------------------------------------------------------------------------------------------
@@ -298,14 +302,14 @@ ExitSaving MainCommands::saveOnExit(int x, int y, int width, int height) {
     window.y = y;
     window.width = width;
     window.height = height;
-    for (int column = 0; column < settings::columnCount; ++column)
-        window.columnWidths[static_cast<std::size_t>(column)] = replays_.columnWidth(column);
+    for (int column = 0; column < RecordColumnCount; ++column)
+        window.columnWidths.push_back(replays_.columnWidth(column));
     saved.settingsWritten = writeWindowSettings(settingsPath(), window);
 
     const std::vector<int> order = replays_.columnOrder();
     if (order.size() == state_.columnOrder.size())
         std::copy(order.begin(), order.end(), state_.columnOrder.begin());
-    saved.columnOrderWritten = writeColumnOrder(columnOrderPath(), order);
+    saved.columnOrderWritten = writeColumnOrder(columnOrderPath(), order, RecordColumnCount);
     // Told now, or the next start would silently come up with other sizes and columns.
     if (!saved.settingsWritten) reportNotStored(settings::fileName);
     if (!saved.columnOrderWritten) reportNotStored(kColumnOrderFileName);

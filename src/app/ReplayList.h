@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ListModel.h"
+#include "replay/RecordColumns.h"
 
 namespace tapeloft {
 
@@ -8,10 +9,6 @@ class Language;
 
 // The two lists of battle records: the replay folder's and the favourites folder's.
 enum class ReplayListKind { Replays, Favourites };
-
-inline constexpr int kRecordColumns = 40;
-inline constexpr int kPathColumn = 32;
-inline constexpr int kDateColumn = 1;
 
 // A list of battle records with its 40 headers (messages and fixed texts), 100-pixel columns, the
 // sorter registered with the header arrow and every column's sort kind. Never fails.

@@ -64,13 +64,14 @@ void addBattleRecord(std::u16string_view path, ListModel& list, const Language& 
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter, const Language& language, Platform& platform,
                       int workers) {
-    platform.progressBegin(language.message(82), language.message(83) + std::u16string(folder));
+    platform.progressBegin(language.message(MsgScanTitle),
+                           language.message(MsgScanCaption) + std::u16string(folder));
     ListScanObserver observer(list, platform);
     list.beginBulkUpdate();
     scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, workers);
     list.endBulkUpdate();
     platform.progressEnd();
-    list.sortList(kDateColumn, SortDirection::Descending);
+    list.sortList(ColumnDate, SortDirection::Descending);
 }
 
 } // namespace tapeloft

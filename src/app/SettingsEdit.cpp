@@ -70,18 +70,18 @@ void applyColumnChoices(const ListModel& choices, ListModel& replayList, ListMod
 
 AccountSettings readAccountSettings(const std::filesystem::path& settingsFile) {
     const PrefFile prefs = readSettings(settingsFile);
-    return {prefs.text(settings::groupAccaunts, settings::keyMRlog, u""),
-            prefs.text(settings::groupAccaunts, settings::keyMRpass, u"")};
+    return {prefs.text(settings::groupAccount, settings::keyLogin, u""),
+            prefs.text(settings::groupAccount, settings::keyPassword, u"")};
 }
 
 bool storeSettingsEdit(const std::filesystem::path& settingsFile, const SettingsEdit& edit) {
     using namespace settings;
     std::vector<SettingWrite> writes{
-        {std::u16string(groupAccaunts), std::u16string(keyMRlog), edit.account.userName},
-        {std::u16string(groupAccaunts), std::u16string(keyMRpass), edit.account.password},
+        {std::u16string(groupAccount), std::u16string(keyLogin), edit.account.userName},
+        {std::u16string(groupAccount), std::u16string(keyPassword), edit.account.password},
     };
     if (edit.languageFile)
-        writes.push_back({std::u16string(groupFilepath), std::u16string(keyLang), *edit.languageFile});
+        writes.push_back({std::u16string(groupFolders), std::u16string(keyLanguageFile), *edit.languageFile});
     return writeSettings(settingsFile, writes);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Messages.h"
 #include "base/PrefFile.h"
 
 #include <array>

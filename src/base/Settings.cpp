@@ -50,32 +50,30 @@ PrefLoadStatus ensureSettingsFile(const std::filesystem::path& file) {
     return status;
 }
 
-WindowSettings readWindowSettings(const std::filesystem::path& file) {
+WindowSettings readWindowSettings(const std::filesystem::path& file, int columnCount) {
     using namespace settings;
     const PrefFile prefs = readSettings(file);
     WindowSettings window;
-    window.height = prefs.integer(groupWndSett, keyWndH, defaultWndH);
-    window.width = prefs.integer(groupWndSett, keyWndW, defaultWndW);
-    window.y = prefs.integer(groupWndSett, keyWndY, defaultWndY);
-    window.x = prefs.integer(groupWndSett, keyWndX, defaultWndX);
+    window.height = prefs.integer(groupWindow, keyWindowHeight, defaultWindowHeight);
+    window.width = prefs.integer(groupWindow, keyWindowWidth, defaultWindowWidth);
+    window.y = prefs.integer(groupWindow, keyWindowY, defaultWindowY);
+    window.x = prefs.integer(groupWindow, keyWindowX, defaultWindowX);
     for (int i = 0; i < columnCount; ++i)
-        window.columnWidths[static_cast<std::size_t>(i)] =
-            prefs.integer(groupWndSett, columnWidthKey(i), defaultColumnWidth);
+        window.columnWidths.push_back(prefs.integer(groupWindow, columnWidthKey(i), defaultColumnWidth));
     return window;
 }
 
 bool writeWindowSettings(const std::filesystem::path& file, const WindowSettings& window) {
     using namespace settings;
-    const std::u16string group(groupWndSett);
+    const std::u16string group(groupWindow);
     std::vector<SettingWrite> writes{
-        {group, std::u16string(keyWndX), decimal(window.x)},
-        {group, std::u16string(keyWndY), decimal(window.y)},
-        {group, std::u16string(keyWndW), decimal(window.width)},
-        {group, std::u16string(keyWndH), decimal(window.height)},
+        {group, std::u16string(keyWindowX), decimal(window.x)},
+        {group, std::u16string(keyWindowY), decimal(window.y)},
+        {group, std::u16string(keyWindowWidth), decimal(window.width)},
+        {group, std::u16string(keyWindowHeight), decimal(window.height)},
     };
-    for (int i = 0; i < columnCount; ++i)
-        writes.push_back(
-            {group, columnWidthKey(i), decimal(window.columnWidths[static_cast<std::size_t>(i)])});
+    for (std::size_t i = 0; i < window.columnWidths.size(); ++i)
+        writes.push_back({group, columnWidthKey(static_cast<int>(i)), decimal(window.columnWidths[i])});
     return writeSettings(file, writes);
 }
 

@@ -2,12 +2,12 @@
 
 #include "base/PrefFile.h"
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Settings.ini: its groups, keys and defaults, and access that opens the file, reads or writes and lets it
 // go again; the file is never held open.
@@ -17,33 +17,32 @@ namespace settings {
 
 inline constexpr std::u16string_view fileName = u"Settings.ini";
 
-inline constexpr std::u16string_view groupFilepath = u"filepath";
-inline constexpr std::u16string_view keyLang = u"Lang";
-inline constexpr std::u16string_view keyPathRepl = u"path_repl";
-inline constexpr std::u16string_view keyPathIzbr = u"path_izbr";
-inline constexpr std::u16string_view defaultLang = u"rus.lng";
+inline constexpr std::u16string_view groupFolders = u"filepath";
+inline constexpr std::u16string_view keyLanguageFile = u"Lang";
+inline constexpr std::u16string_view keyReplayFolder = u"path_repl";
+inline constexpr std::u16string_view keyFavouritesFolder = u"path_izbr";
+inline constexpr std::u16string_view defaultLanguageFile = u"rus.lng";
 
-inline constexpr std::u16string_view groupWndSett = u"WndSett";
-inline constexpr std::u16string_view keyWndX = u"wndX";
-inline constexpr std::u16string_view keyWndY = u"wndY";
-inline constexpr std::u16string_view keyWndW = u"wndW";
-inline constexpr std::u16string_view keyWndH = u"wndH";
-inline constexpr std::int32_t defaultWndX = 100;
-inline constexpr std::int32_t defaultWndY = 80;
-inline constexpr std::int32_t defaultWndW = 880;
-inline constexpr std::int32_t defaultWndH = 625;
-inline constexpr int columnCount = 40;
+inline constexpr std::u16string_view groupWindow = u"WndSett";
+inline constexpr std::u16string_view keyWindowX = u"wndX";
+inline constexpr std::u16string_view keyWindowY = u"wndY";
+inline constexpr std::u16string_view keyWindowWidth = u"wndW";
+inline constexpr std::u16string_view keyWindowHeight = u"wndH";
+inline constexpr std::int32_t defaultWindowX = 100;
+inline constexpr std::int32_t defaultWindowY = 80;
+inline constexpr std::int32_t defaultWindowWidth = 880;
+inline constexpr std::int32_t defaultWindowHeight = 625;
 inline constexpr std::int32_t defaultColumnWidth = 100;
 // "Col" followed by the column number in decimal ("Col0" ... "Col39").
 std::u16string columnWidthKey(int column);
 
-inline constexpr std::u16string_view groupAccaunts = u"accaunts";
-inline constexpr std::u16string_view keyMRlog = u"MRlog";
-inline constexpr std::u16string_view keyMRpass = u"MRpass";
+inline constexpr std::u16string_view groupAccount = u"accaunts";
+inline constexpr std::u16string_view keyLogin = u"MRlog";
+inline constexpr std::u16string_view keyPassword = u"MRpass";
 
 // Keyed by vehicle tag; the value is the shell price as typed.
-inline constexpr std::u16string_view groupCenasnaryda = u"cenasnaryda";
-inline constexpr std::u16string_view defaultPrice = u"0";
+inline constexpr std::u16string_view groupShellPrices = u"cenasnaryda";
+inline constexpr std::u16string_view defaultShellPrice = u"0";
 
 } // namespace settings
 
@@ -76,24 +75,18 @@ bool writeSettingInt(const std::filesystem::path& file, std::u16string_view grou
 // Returns the status of the file as found; a failed creation is not reported (reads give defaults).
 PrefLoadStatus ensureSettingsFile(const std::filesystem::path& file);
 
-// Group "WndSett": the main window's geometry and the widths of the 40 list columns.
+// Group "WndSett": the main window's geometry and the widths of the list columns ("Col0", "Col1", ...).
 struct WindowSettings final {
-    std::int32_t x = settings::defaultWndX;
-    std::int32_t y = settings::defaultWndY;
-    std::int32_t width = settings::defaultWndW;
-    std::int32_t height = settings::defaultWndH;
-    std::array<std::int32_t, settings::columnCount> columnWidths = defaultColumnWidths();
-
-    static constexpr std::array<std::int32_t, settings::columnCount> defaultColumnWidths() {
-        std::array<std::int32_t, settings::columnCount> widths{};
-        widths.fill(settings::defaultColumnWidth);
-        return widths;
-    }
+    std::int32_t x = settings::defaultWindowX;
+    std::int32_t y = settings::defaultWindowY;
+    std::int32_t width = settings::defaultWindowWidth;
+    std::int32_t height = settings::defaultWindowHeight;
+    std::vector<std::int32_t> columnWidths;
 };
 
-// The stored geometry; defaults for whatever is missing or unreadable.
-WindowSettings readWindowSettings(const std::filesystem::path& file);
-// Writes wndX, wndY, wndW, wndH and Col0 ... Col39 in one save; false as for writeSettings.
+// The stored geometry and the widths of columnCount columns; defaults for whatever is missing or unreadable.
+WindowSettings readWindowSettings(const std::filesystem::path& file, int columnCount);
+// Writes wndX, wndY, wndW, wndH and a width key for every column in one save; false as for writeSettings.
 bool writeWindowSettings(const std::filesystem::path& file, const WindowSettings& window);
 
 } // namespace tapeloft

@@ -125,8 +125,8 @@ std::filesystem::path defaultSettingsFile() {
 
 Language loadLanguage(const std::u16string& explicitFile, const std::filesystem::path& settingsFile) {
     if (!explicitFile.empty()) return Language::load(pathFromText(explicitFile));
-    const std::u16string name =
-        readSettingText(settingsFile, settings::groupFilepath, settings::keyLang, settings::defaultLang);
+    const std::u16string name = readSettingText(settingsFile, settings::groupFolders,
+                                                settings::keyLanguageFile, settings::defaultLanguageFile);
     return Language::load(pathFromText(name));
 }
 

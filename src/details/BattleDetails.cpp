@@ -81,11 +81,11 @@ std::u16string_view secondField(std::u16string_view text) {
 std::optional<std::u16string> finishReasonText(std::int32_t reason, const Language& language) {
     switch (reason) {
     case 1:
-        return language.message(3);
+        return language.message(MsgVictory);
     case 3:
-        return language.message(4);
+        return language.message(MsgDefeat);
     case 2:
-        return language.message(5);
+        return language.message(MsgDraw);
     default:
         return std::nullopt;
     }
@@ -113,7 +113,7 @@ void readTeamRows(const JsonValue& participants, const JsonValue* results, std::
             row.fragsText = decimal(results->element(2).member(key).member(u"frags").integerValue());
             row.alive = results->element(1).member(key).member(u"isAlive").integerValue();
         } else {
-            row.fragsText = language.message(6);
+            row.fragsText = language.message(MsgNoResultsCell);
             row.alive = 1;
         }
         row.isPlayer = row.name == player;
@@ -222,8 +222,8 @@ BattleDetails battleDetailsFromBlocks(const ReplayBlocks& blocks, const Language
     details.shotsText =
         decimal(shots) + u"/" + decimal(hits) + u" (" + decimal(hitShare(shots, hits)) + u"%)";
 
-    const std::u16string price =
-        readSettingText(settingsFile, settings::groupCenasnaryda, details.priceKey, settings::defaultPrice);
+    const std::u16string price = readSettingText(settingsFile, settings::groupShellPrices, details.priceKey,
+                                                 settings::defaultShellPrice);
     // The cost keeps the low 32 bits of the full product, read as a signed number.
     const std::int64_t product = static_cast<std::int64_t>(shots) * leadingInt32(price);
     const auto ammoCost = static_cast<std::int32_t>(static_cast<std::uint32_t>(product));

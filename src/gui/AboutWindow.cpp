@@ -67,7 +67,7 @@ private:
 
 AboutWindow::AboutWindow(const AppState& state, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setWindowTitle(toQString(state.message(86)));
+    setWindowTitle(toQString(state.message(MsgAboutTitle)));
     setFixedSize(windowSize);
     setAutoFillBackground(true);
     setColours(this, Qt::white);
@@ -85,7 +85,7 @@ AboutWindow::AboutWindow(const AppState& state, QWidget* parent)
     setColours(title, titleColour);
     controls_[kAboutTitleLabel] = title;
 
-    auto* subtitle = new QLabel(toQString(state.message(90)), this);
+    auto* subtitle = new QLabel(toQString(state.message(MsgAboutSubtitle)), this);
     subtitle->setGeometry(25, 33, 285, 40);
     subtitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     subtitle->setWordWrap(true);
@@ -99,8 +99,8 @@ AboutWindow::AboutWindow(const AppState& state, QWidget* parent)
     setColours(credit, Qt::white);
     controls_[kAboutCreditLabel] = credit;
 
-    auto* link =
-        new LinkLabel(toQString(state.message(91)), this, [this] { emit controlClicked(kAboutLink); });
+    auto* link = new LinkLabel(toQString(state.message(MsgAboutDiscussion)), this,
+                               [this] { emit controlClicked(kAboutLink); });
     link->setGeometry(60, 155, 100, 20);
     link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     link->raise(); // above the credit line, which reaches into its place
@@ -110,7 +110,7 @@ AboutWindow::AboutWindow(const AppState& state, QWidget* parent)
     body->setGeometry(33, 65, 285, 80);
     body->setReadOnly(true);
     body->setFrameShape(QFrame::NoFrame);
-    body->setPlainText(toQString(state.message(89)));
+    body->setPlainText(toQString(state.message(MsgAboutText)));
     body->selectAll();
     body->setAlignment(Qt::AlignHCenter);
     body->moveCursor(QTextCursor::Start);

@@ -32,11 +32,6 @@ namespace tapeloft {
 namespace {
 
 constexpr std::u16string_view kInformationTitle = u"Information";
-constexpr int kNotOpenedMessage = 71;
-constexpr int kNotAReplayMessage = 7;
-constexpr int kCaptionMessage = 92;
-constexpr int kPriceTooltipMessage = 118;
-constexpr int kPlayerLinkMessage = 55;
 
 constexpr int kDividerWidth = 7;
 constexpr int kDividerPosition = 400;
@@ -89,8 +84,8 @@ DetailsWindow* DetailsWindow::open(std::u16string_view path, AppState& state, Pl
     const BattleDetails details = readBattleDetails(path, state.language, settingsFile);
     if (details.status != BattleDetailsStatus::Opened) {
         // Without a readable description there is nothing to fill the window with.
-        const int message =
-            details.status == BattleDetailsStatus::NotOpened ? kNotOpenedMessage : kNotAReplayMessage;
+        const MessageId message =
+            details.status == BattleDetailsStatus::NotOpened ? MsgReplayNotOpened : MsgNotAReplay;
         platform.messageBox(kInformationTitle, state.message(message));
         if (mainWindow) mainWindow->setEnabled(true);
         return nullptr;
@@ -107,7 +102,7 @@ DetailsWindow::DetailsWindow(AppState& state, Platform& platform, std::filesyste
     : QWidget(nullptr, Qt::Window), state_(state), platform_(platform),
       settingsFile_(std::move(settingsFile)), mainWindow_(mainWindow) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(toQString(state_.message(kCaptionMessage)));
+    setWindowTitle(toQString(state_.message(MsgDetailsTitle)));
     // The layout is measured for the small dialog font of 8 points; larger fonts would not fit the fields.
     QFont dialogFont = font();
     dialogFont.setPointSize(8);
@@ -148,27 +143,27 @@ void DetailsWindow::build() {
         if (splitter_->width() > 0) dividerShare_ = double(position) / splitter_->width();
     });
 
-    addFrame(21, {10, 5, 780, 112}, 95, Anchor::TopScaled);
-    addFrame(22, {10, 375, 220, 210}, 96, Anchor::Bottom);
+    addFrame(21, {10, 5, 780, 112}, MsgBattleSummary, Anchor::TopScaled);
+    addFrame(22, {10, 375, 220, 210}, MsgDestroyed, Anchor::Bottom);
 
-    addLabel(27, {30, 25, 40, 15}, 97, true);
-    addLabel(28, {220, 45, 45, 15}, 23, false);
-    addLabel(29, {36, 45, 35, 15}, 21, false);
-    addLabel(30, {605, 85, 30, 15}, 98, false);
-    addLabel(31, {12, 65, 60, 15}, 99, false);
-    addLabel(32, {225, 65, 40, 15}, 27, true);
-    addLabel(33, {205, 85, 60, 15}, 31, true);
-    addLabel(34, {380, 45, 120, 15}, 100, false);
-    addLabel(35, {450, 85, 50, 15}, 33, false);
-    addLabel(36, {15, 85, 55, 15}, 26, false);
-    addLabel(37, {400, 25, 100, 15}, 101, false);
-    addLabel(38, {535, 25, 160, 15}, 102, false);
-    addLabel(39, {405, 65, 95, 15}, 103, false);
-    addLabel(40, {605, 45, 90, 15}, 35, true);
+    addLabel(27, {30, 25, 40, 15}, MsgPlayer, true);
+    addLabel(28, {220, 45, 45, 15}, MsgVehicleHeader, false);
+    addLabel(29, {36, 45, 35, 15}, MsgMapHeader, false);
+    addLabel(30, {605, 85, 30, 15}, MsgDate, false);
+    addLabel(31, {12, 65, 60, 15}, MsgResult, false);
+    addLabel(32, {225, 65, 40, 15}, MsgXpHeader, true);
+    addLabel(33, {205, 85, 60, 15}, MsgCreditsHeader, true);
+    addLabel(34, {380, 45, 120, 15}, MsgShellPrice, false);
+    addLabel(35, {450, 85, 50, 15}, MsgRepairHeader, false);
+    addLabel(36, {15, 85, 55, 15}, MsgFragsHeader, false);
+    addLabel(37, {400, 25, 100, 15}, MsgShotsHits, false);
+    addLabel(38, {535, 25, 160, 15}, MsgDamageReceived, false);
+    addLabel(39, {405, 65, 95, 15}, MsgAmmunitionCost, false);
+    addLabel(40, {605, 45, 90, 15}, MsgNetCreditsHeader, true);
 
-    addFrame(24, {237, 375, 219, 210}, 104, Anchor::Bottom);
-    addFrame(25, {463, 375, 170, 210}, 105, Anchor::Bottom);
-    addFrame(26, {640, 375, 153, 210}, 106, Anchor::Bottom);
+    addFrame(24, {237, 375, 219, 210}, MsgDamaged, Anchor::Bottom);
+    addFrame(25, {463, 375, 170, 210}, MsgSpotted, Anchor::Bottom);
+    addFrame(26, {640, 375, 153, 210}, MsgAchievements, Anchor::Bottom);
 
     QLineEdit* player = addField(153, {75, 25, 130, 15}, QStringLiteral(u"играл"));
     QPalette green = player->palette();
@@ -177,7 +172,7 @@ void DetailsWindow::build() {
     addField(154, {75, 45, 130, 15}, QStringLiteral(u"карта"));
     addField(155, {75, 65, 130, 15}, QStringLiteral(u"Рез-тат"));
     addField(156, {75, 85, 130, 15}, QStringLiteral(u"Фраги"));
-    addLabel(41, {205, 25, 60, 15}, 22, false);
+    addLabel(41, {205, 25, 60, 15}, MsgNationHeader, false);
     addField(157, {270, 25, 130, 15}, QStringLiteral(u"Нация"));
     addField(158, {270, 45, 110, 15}, QStringLiteral(u"Техника"));
     addField(159, {270, 65, 130, 15}, QStringLiteral(u"Опыт"));
@@ -189,7 +184,7 @@ void DetailsWindow::build() {
     priceField_->setPalette(QPalette()); // an editable field has the ordinary text box colours
     priceField_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(kPricePattern)), priceField_));
-    priceField_->setToolTip(toQString(state_.message(kPriceTooltipMessage)));
+    priceField_->setToolTip(toQString(state_.message(MsgShellPriceTip)));
 
     addField(163, {505, 65, 90, 15}, QStringLiteral(u"потрачено бк"));
     addField(164, {505, 85, 90, 15}, QStringLiteral(u"ремонт"));
@@ -243,11 +238,11 @@ void DetailsWindow::place(QWidget* widget, int number, QRect rect, Anchor anchor
     placements_.push_back({widget, rect, anchor});
 }
 
-void DetailsWindow::addFrame(int number, QRect rect, int message, Anchor anchor) {
+void DetailsWindow::addFrame(int number, QRect rect, MessageId message, Anchor anchor) {
     place(new QGroupBox(toQString(state_.message(message)), this), number, rect, anchor);
 }
 
-void DetailsWindow::addLabel(int number, QRect rect, int message, bool bold) {
+void DetailsWindow::addLabel(int number, QRect rect, MessageId message, bool bold) {
     auto* label = new QLabel(toQString(state_.message(message)), this);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (bold) {
@@ -300,7 +295,7 @@ void DetailsWindow::fill(const BattleDetails& details) {
     setText(157, details.nationText);
     setText(167, details.dateText);
 
-    const std::u16string& linkBase = state_.message(kPlayerLinkMessage);
+    const std::u16string& linkBase = state_.message(MsgPlayerLink);
     fillTeamList(team1_, TeamSide::Team1, details.team1Rows, linkBase, state_.team1Links);
     fillTeamList(team2_, TeamSide::Team2, details.team2Rows, linkBase, state_.team2Links);
 

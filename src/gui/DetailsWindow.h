@@ -2,6 +2,7 @@
 
 #include "app/DetailsLists.h"
 #include "app/ListModel.h"
+#include "base/Messages.h"
 
 #include <QPointer>
 #include <QRect>
@@ -78,8 +79,8 @@ private:
 
     void build();
     QTableView* addTeamList(int number, TeamSide side);
-    void addFrame(int number, QRect rect, int message, Anchor anchor);
-    void addLabel(int number, QRect rect, int message, bool bold);
+    void addFrame(int number, QRect rect, MessageId message, Anchor anchor);
+    void addLabel(int number, QRect rect, MessageId message, bool bold);
     QLineEdit* addField(int number, QRect rect, const QString& initialText);
     QTableView* addPlainList(int number, QRect rect, ListModel& list);
     void place(QWidget* widget, int number, QRect rect, Anchor anchor);

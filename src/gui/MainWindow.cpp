@@ -94,7 +94,8 @@ void MainWindow::addControl(int id, QWidget* widget) {
     controls_.emplace(id, widget);
 }
 
-QToolButton* MainWindow::addImageButton(QWidget* parent, int id, int image, QRect geometry, int tooltip) {
+QToolButton* MainWindow::addImageButton(QWidget* parent, int id, int image, QRect geometry,
+                                        MessageId tooltip) {
     auto* button = new QToolButton(parent);
     const QImage picture = loadIconImage(image);
     button->setIcon(QIcon(QPixmap::fromImage(picture)));
@@ -127,22 +128,22 @@ void MainWindow::build() {
     auto* replayPath = new QLineEdit(this);
     replayPath->setReadOnly(true);
     replayPath->setGeometry(10, 10, 320, 20);
-    replayPath->setText(toQString(state_.message(8)));
-    replayPath->setToolTip(toQString(state_.message(8)));
+    replayPath->setText(toQString(state_.message(MsgReplayFolder)));
+    replayPath->setToolTip(toQString(state_.message(MsgReplayFolder)));
     addControl(kReplayPathField, replayPath);
 
     auto* favouritesPath = new QLineEdit(this);
     favouritesPath->setReadOnly(true);
     favouritesPath->setGeometry(420, 10, 300, 20);
-    favouritesPath->setText(toQString(state_.message(9)));
-    favouritesPath->setToolTip(toQString(state_.message(9)));
+    favouritesPath->setText(toQString(state_.message(MsgFavouritesFolder)));
+    favouritesPath->setToolTip(toQString(state_.message(MsgFavouritesFolder)));
     addControl(kFavouritesPathField, favouritesPath);
 
-    addImageButton(this, kReplayFolderButton, 5, {335, 8, 25, 25}, 1);
-    addImageButton(this, kFavouritesFolderButton, 5, {725, 8, 25, 25}, 2);
-    addImageButton(this, kRescanButton, 3, {760, 2, 32, 32}, 10);
-    addImageButton(this, kSettingsButton, 12, {802, 2, 32, 32}, 85);
-    addImageButton(this, kAboutButton, 4, {838, 2, 32, 32}, 86);
+    addImageButton(this, kReplayFolderButton, 5, {335, 8, 25, 25}, MsgChooseReplayFolder);
+    addImageButton(this, kFavouritesFolderButton, 5, {725, 8, 25, 25}, MsgChooseFavouritesFolder);
+    addImageButton(this, kRescanButton, 3, {760, 2, 32, 32}, MsgRescanTip);
+    addImageButton(this, kSettingsButton, 12, {802, 2, 32, 32}, MsgSettingsTip);
+    addImageButton(this, kAboutButton, 4, {838, 2, 32, 32}, MsgAboutTitle);
 
     tabs_ = new QTabWidget(this);
     tabs_->setGeometry(tabsGeometry);
@@ -161,21 +162,22 @@ void MainWindow::buildListTab(ReplayListKind kind) {
     const bool replays = kind == ReplayListKind::Replays;
     ListParts& list = parts(kind);
     list.page = new QWidget;
-    tabs_->addTab(list.page, loadIcon(replays ? 1 : 0), toQString(state_.message(replays ? 11 : 50)));
+    tabs_->addTab(list.page, loadIcon(replays ? 1 : 0),
+                  toQString(state_.message(replays ? MsgReplaysTab : MsgFavouritesTab)));
 
     addImageButton(list.page, replays ? kExportReplaysButton : kExportFavouritesButton, 6, {10, 5, 32, 32},
-                   replays ? 12 : 51);
+                   replays ? MsgExportReplaysTip : MsgExportFavouritesTip);
     addImageButton(list.page, replays ? kReplayDetailsButton : kFavouriteDetailsButton, 7, {47, 5, 32, 32},
-                   replays ? 13 : 52);
+                   replays ? MsgReplayDetailsTip : MsgFavouriteDetailsTip);
     addImageButton(list.page, replays ? kDeleteReplaysButton : kDeleteFavouritesButton, 8, {109, 5, 32, 32},
-                   replays ? 14 : 53);
+                   replays ? MsgDeleteReplaysTip : MsgDeleteFavouritesTip);
     addImageButton(list.page, replays ? kMoveToFavouritesButton : kMoveToReplaysButton, replays ? 9 : 11,
-                   {171, 5, 32, 32}, replays ? 15 : 54);
+                   {171, 5, 32, 32}, replays ? MsgMoveToFavouritesTip : MsgMoveToReplaysTip);
     list.filterToggle = addImageButton(list.page, replays ? kReplayFilterToggle : kFavouriteFilterToggle, 10,
-                                       {233, 5, 32, 32}, 16);
+                                       {233, 5, 32, 32}, MsgFilterBarTip);
     list.filterToggle->setCheckable(true);
 
-    auto* hint = new QLabel(toQString(state_.message(17)), list.page);
+    auto* hint = new QLabel(toQString(state_.message(MsgListHint)), list.page);
     hint->setGeometry(300, 20, 400, 20);
     QPalette hintPalette = hint->palette();
     hintPalette.setColor(QPalette::WindowText, hintColour);

@@ -4,6 +4,7 @@
 #include "app/ListModel.h"
 #include "app/MainCommands.h"
 #include "base/FileOperations.h"
+#include "base/Messages.h"
 
 #include <QPointer>
 #include <QRect>
@@ -97,7 +98,7 @@ private:
 
     void build();
     void buildListTab(ReplayListKind kind);
-    QToolButton* addImageButton(QWidget* parent, int id, int image, QRect geometry, int tooltip);
+    QToolButton* addImageButton(QWidget* parent, int id, int image, QRect geometry, MessageId tooltip);
     void addControl(int id, QWidget* widget);
     void layoutAnchored();
     void layoutList(ListParts& list);

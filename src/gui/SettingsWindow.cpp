@@ -45,7 +45,7 @@ SettingsWindow::SettingsWindow(AppState& state, ListModel& replayList, ListModel
       columnChoices_(makeColumnChoiceList(replayList)), ownPlatform_(std::make_unique<QtPlatform>(this)),
       platform_(ownPlatform_.get()) {
     setObjectName(QStringLiteral("window18"));
-    setWindowTitle(toQString(state_.message(72)));
+    setWindowTitle(toQString(state_.message(MsgSettingsTitle)));
     // The controls have fixed pixel sizes made for a small dialog font; the larger default fonts of the
     // desktops would cut their captions short.
     QFont small = font();
@@ -55,7 +55,7 @@ SettingsWindow::SettingsWindow(AppState& state, ListModel& replayList, ListModel
     move(495, 158);
     resize(261, 425);
 
-    saveButton_ = place(new QPushButton(toQString(state_.message(73)), this), 156, 401, 100, 20);
+    saveButton_ = place(new QPushButton(toQString(state_.message(MsgSave)), this), 156, 401, 100, 20);
     saveButton_->setObjectName(QStringLiteral("button15"));
     connect(saveButton_, &QPushButton::clicked, this, [this] { save(); });
 
@@ -64,9 +64,9 @@ SettingsWindow::SettingsWindow(AppState& state, ListModel& replayList, ListModel
     auto* languagePage = new QWidget;
     auto* accountPage = new QWidget;
     auto* columnPage = new QWidget;
-    tabs_->addTab(languagePage, toQString(state_.message(107)));
-    tabs_->addTab(accountPage, toQString(state_.message(109)));
-    tabs_->addTab(columnPage, toQString(state_.message(112)));
+    tabs_->addTab(languagePage, toQString(state_.message(MsgLanguage)));
+    tabs_->addTab(accountPage, toQString(state_.message(MsgAccount)));
+    tabs_->addTab(columnPage, toQString(state_.message(MsgColumns)));
     buildLanguageTab(*languagePage, workFolder);
     buildAccountTab(*accountPage);
     buildColumnTab(*columnPage);
@@ -79,7 +79,7 @@ SettingsWindow::~SettingsWindow() {
 }
 
 void SettingsWindow::buildLanguageTab(QWidget& page, const std::filesystem::path& workFolder) {
-    auto* label = place(new QLabel(toQString(state_.message(108)), &page), 25, 15, 195, 20);
+    auto* label = place(new QLabel(toQString(state_.message(MsgLanguageFile)), &page), 25, 15, 195, 20);
     label->setObjectName(QStringLiteral("label52"));
     languageBox_ = place(new QComboBox(&page), 25, 35, 195, 20);
     languageBox_->setObjectName(QStringLiteral("list188"));
@@ -94,9 +94,9 @@ void SettingsWindow::buildAccountTab(QWidget& page) {
     // The labels and fields lie on the tab over the frame, not inside it, so they are made after it.
     accountFrame_ = place(new QGroupBox(QString::fromLatin1(kReplayHost), &page), 10, 10, 225, 80);
     accountFrame_->setObjectName(QStringLiteral("frame23"));
-    place(new QLabel(toQString(state_.message(110)), &page), 20, 30, 50, 20)
+    place(new QLabel(toQString(state_.message(MsgLogin)), &page), 20, 30, 50, 20)
         ->setObjectName(QStringLiteral("label50"));
-    place(new QLabel(toQString(state_.message(111)), &page), 20, 60, 50, 20)
+    place(new QLabel(toQString(state_.message(MsgPassword)), &page), 20, 60, 50, 20)
         ->setObjectName(QStringLiteral("label51"));
 
     const AccountSettings account = readAccountSettings(settingsFile_);
@@ -156,8 +156,8 @@ bool SettingsWindow::save() {
     edit.account.password = fromQString(passwordField_->text());
     if (languageBox_->currentIndex() >= 0) edit.languageFile = fromQString(languageBox_->currentText());
     if (!saveSettingsEdit(settingsFile_, edit, columnChoices_, replayList_, favouritesList_)) {
-        platform_->messageBox(state_.message(78),
-                              state_.message(116) + textFromPath(settingsFile_.filename()));
+        platform_->messageBox(state_.message(MsgErrorTitle),
+                              state_.message(MsgNotWritten) + textFromPath(settingsFile_.filename()));
         return false;
     }
     emit saved();

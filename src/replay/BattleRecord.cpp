@@ -2,6 +2,7 @@
 
 #include "base/Language.h"
 #include "base/TextCodec.h"
+#include "replay/RecordColumns.h"
 #include "replay/ReplayFields.h"
 #include "replay/ReplayReader.h"
 #include "json/Json.h"
@@ -13,18 +14,17 @@ namespace tapeloft {
 
 namespace {
 
-constexpr int kColumns = 40;
-using Cells = std::array<std::u16string, kColumns>;
+using Cells = std::array<std::u16string, RecordColumnCount>;
 
 // A line feed inside a cell would split it in two and shift every later column, the file's path in column
 // 32 among them, so texts from the replay (names, map, server) have theirs turned into spaces.
 std::u16string joinCells(const Cells& cells) {
-    std::size_t size = kColumns;
+    std::size_t size = RecordColumnCount;
     for (const auto& cell : cells)
         size += cell.size();
     std::u16string row;
     row.reserve(size);
-    for (int c = 0; c < kColumns; ++c) {
+    for (int c = 0; c < RecordColumnCount; ++c) {
         if (c > 0) row.push_back(u'\n');
         const std::size_t start = row.size();
         row.append(cells[c]);
@@ -92,13 +92,13 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
                                     const Language& language) {
     BattleRecord record;
     Cells cells;
-    cells[32] = path;
+    cells[ColumnPath] = path;
     // A row cannot hold a path with a line feed (see joinCells), and a changed one would name another file.
     if (blocks.status == ReplayStatus::NotOpened || blocks.status == ReplayStatus::Oversized ||
         path.find(u'\n') != std::u16string_view::npos)
         return record;
     if (blocks.status == ReplayStatus::HeaderRejected) {
-        cells[1] = language.message(7);
+        cells[ColumnDate] = language.message(MsgNotAReplay);
         record.kind = BattleRecordKind::Marker;
         record.rowText = joinCells(cells);
         return record;
@@ -116,18 +116,18 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     const PlayerVehicleNames names = splitPlayerVehicle(d.member(u"playerVehicle").text());
     const std::int32_t version = clientVersionNumber(d.member(u"clientVersionFromExe").text());
 
-    cells[1] = d.member(u"dateTime").text();
-    cells[3] = player;
-    cells[4] = language.lookup(u"mapnames", d.member(u"mapName").text());
+    cells[ColumnDate] = d.member(u"dateTime").text();
+    cells[ColumnPlayer] = player;
+    cells[ColumnMap] = language.lookup(u"mapnames", d.member(u"mapName").text());
     const std::u16string mode = language.lookup(u"gameplayIDs", gameModeKey(d));
-    cells[5] = language.lookup(u"nations", names.nationPart);
-    cells[6] = language.lookup(u"vehicles", names.vehicleTag);
+    cells[ColumnNation] = language.lookup(u"nations", names.nationPart);
+    cells[ColumnVehicle] = language.lookup(u"vehicles", names.vehicleTag);
 
     // A results block is used only when its start marker was found; otherwise the cut text is not results.
     const auto results = blocks.resultsAt != 0 ? parseJsonUtf8(blocks.resultsUtf8) : std::nullopt;
     if (!results) {
-        for (const int c : {2, 7, 8, 9, 10})
-            cells[c] = language.message(6);
+        for (const int c : {ColumnLifeTime, ColumnResult, ColumnAlive, ColumnFrags, ColumnXp})
+            cells[c] = language.message(MsgNoResultsCell);
         record.kind = BattleRecordKind::NoResults;
         record.rowText = joinCells(cells);
         return record;
@@ -141,7 +141,7 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
 
     const std::int32_t team = v.member(u"team").integerValue();
     const std::int32_t winner = r.element(0).member(u"common").member(u"winnerTeam").integerValue();
-    cells[7] = language.message(winner == team ? 3 : winner == 0 ? 5 : 4);
+    cells[ColumnResult] = language.message(winner == team ? MsgVictory : winner == 0 ? MsgDraw : MsgDefeat);
 
     const JsonValue& factorSource = current ? p : r.element(0).member(u"factors");
     const std::int32_t dailyFactor = factorSource.member(u"dailyXPFactor10").integerValue() / 10;
@@ -154,44 +154,45 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     const std::int32_t credits = p.member(u"credits").integerValue();
     const std::int32_t repair = p.member(u"repair").integerValue();
 
-    cells[2] = lifeTimeText(p.member(u"lifeTime").integerValue());
-    cells[8] = v.member(u"isAlive").integerValue() != 0 ? u"+" : u"-";
-    cells[9] = number(f.member(u"frags"));
-    cells[10] = number(p.member(u"xp"));
-    if (dailyFactor > 1) cells[10] += u"(x" + decimal(dailyFactor) + u")";
-    cells[11] = number(p.member(u"freeXP"));
-    cells[12] = number(p.member(u"xpPenalty"));
-    cells[13] = number(p.member(u"originalXP"));
-    cells[14] = decimal(credits);
-    cells[15] = number(p.member(u"creditsPenalty"));
-    cells[16] = decimal(repair);
-    cells[17] = decimal(loadCost);
-    cells[18] = decimal(wrappingSub(wrappingSub(wrappingSub(credits, repair), loadCost), equipCost));
+    cells[ColumnLifeTime] = lifeTimeText(p.member(u"lifeTime").integerValue());
+    cells[ColumnAlive] = v.member(u"isAlive").integerValue() != 0 ? u"+" : u"-";
+    cells[ColumnFrags] = number(f.member(u"frags"));
+    cells[ColumnXp] = number(p.member(u"xp"));
+    if (dailyFactor > 1) cells[ColumnXp] += u"(x" + decimal(dailyFactor) + u")";
+    cells[ColumnFreeXp] = number(p.member(u"freeXP"));
+    cells[ColumnXpPenalty] = number(p.member(u"xpPenalty"));
+    cells[ColumnOriginalXp] = number(p.member(u"originalXP"));
+    cells[ColumnCredits] = decimal(credits);
+    cells[ColumnCreditsPenalty] = number(p.member(u"creditsPenalty"));
+    cells[ColumnRepair] = decimal(repair);
+    cells[ColumnAmmunitionCost] = decimal(loadCost);
+    cells[ColumnNetCredits] =
+        decimal(wrappingSub(wrappingSub(wrappingSub(credits, repair), loadCost), equipCost));
     const std::int32_t damage = p.member(u"damageDealt").integerValue();
     const std::int32_t potential = p.member(u"potentialDamageDealt").integerValue();
-    cells[19] = decimal(damage);
-    cells[20] = decimal(potential);
-    cells[21] = percentText(damage, potential);
-    cells[22] = number(p.member(u"damageReceived"));
-    cells[23] = number(p.member(u"potentialDamageReceived"));
+    cells[ColumnDamageDealt] = decimal(damage);
+    cells[ColumnPotentialDamageDealt] = decimal(potential);
+    cells[ColumnDamageShare] = percentText(damage, potential);
+    cells[ColumnDamageReceived] = number(p.member(u"damageReceived"));
+    cells[ColumnPotentialDamageReceived] = number(p.member(u"potentialDamageReceived"));
     const std::int32_t shots = p.member(u"shots").integerValue();
     const std::int32_t hits = p.member(u"hits").integerValue();
-    cells[24] = decimal(shots);
-    cells[25] = decimal(hits);
-    cells[26] = percentText(hits, shots);
-    cells[27] = number(p.member(u"shotsReceived"));
-    cells[28] = number(p.member(u"health"));
-    cells[29] = number(p.member(u"capturePoints"));
-    cells[30] = number(p.member(u"droppedCapturePoints"));
+    cells[ColumnShots] = decimal(shots);
+    cells[ColumnHits] = decimal(hits);
+    cells[ColumnHitRate] = percentText(hits, shots);
+    cells[ColumnShotsReceived] = number(p.member(u"shotsReceived"));
+    cells[ColumnHealth] = number(p.member(u"health"));
+    cells[ColumnCapturePoints] = number(p.member(u"capturePoints"));
+    cells[ColumnDroppedCapturePoints] = number(p.member(u"droppedCapturePoints"));
     const std::int32_t killer = p.member(u"killerID").integerValue();
-    if (killer != 0) cells[31] = r.element(1).member(decimal(killer)).member(u"name").text();
-    cells[33] = mode;
-    cells[34] = d.member(u"serverName").text();
-    cells[35] = battleTypeName(d.member(u"battleType").integerValue());
-    cells[36] = decimal(equipCost);
-    cells[37] = d.member(u"clientVersionFromXml").text();
-    cells[38] = decimal(p.member(u"achievements").count());
-    cells[39] = number(p.member(u"markOfMastery"));
+    if (killer != 0) cells[ColumnKiller] = r.element(1).member(decimal(killer)).member(u"name").text();
+    cells[ColumnGameMode] = mode;
+    cells[ColumnServer] = d.member(u"serverName").text();
+    cells[ColumnBattleType] = battleTypeName(d.member(u"battleType").integerValue());
+    cells[ColumnEquipmentCost] = decimal(equipCost);
+    cells[ColumnClientVersion] = d.member(u"clientVersionFromXml").text();
+    cells[ColumnAchievements] = decimal(p.member(u"achievements").count());
+    cells[ColumnMastery] = number(p.member(u"markOfMastery"));
 
     record.kind = BattleRecordKind::Full;
     record.rowText = joinCells(cells);

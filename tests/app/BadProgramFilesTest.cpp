@@ -51,7 +51,7 @@ TEST(BadProgramFiles, DamagedSettingsFileStartsWithWhatItHolds) {
         // None of the damaged files names a usable folder.
         EXPECT_FALSE(isConfiguredFolder(state.replayFolder)) << utf16ToUtf8(state.replayFolder);
         EXPECT_FALSE(isConfiguredFolder(state.favouritesFolder));
-        const WindowSettings window = readWindowSettings(f.settings);
+        const WindowSettings window = readWindowSettings(f.settings, RecordColumnCount);
         (void)window; // any numbers at all; the window clamps them to the screen
 
         if (!damaged.bytes) {

@@ -112,7 +112,7 @@ struct Session {
     static std::vector<fs::path> paths(const ListModel& list) {
         std::vector<fs::path> out;
         for (int r = 0; r < list.rowCount(); ++r)
-            out.push_back(pathFromText(list.cell(r, kPathColumn)));
+            out.push_back(pathFromText(list.cell(r, ColumnPath)));
         return out;
     }
     static std::set<std::string> names(const ListModel& list) {
@@ -147,7 +147,7 @@ inline void expectListMatchesDisk(Session& s, ReplayListKind kind) {
     const ListModel& list = s.list(kind);
     std::multiset<fs::path> rows;
     for (int r = 0; r < list.rowCount(); ++r)
-        rows.insert(fs::weakly_canonical(pathFromText(list.cell(r, kPathColumn))));
+        rows.insert(fs::weakly_canonical(pathFromText(list.cell(r, ColumnPath))));
     std::multiset<fs::path> disk;
     for (const auto& entry : fs::recursive_directory_iterator(s.folder(kind)))
         if (entry.is_regular_file() && entry.path().extension() == ".ivlreplay")

@@ -28,7 +28,7 @@ struct Closing {
         state.detailsClosed = false;
     }
     std::u16string stored() const {
-        return readSettingText(settings, settings::groupCenasnaryda, state.priceKey, u"<none>");
+        return readSettingText(settings, settings::groupShellPrices, state.priceKey, u"<none>");
     }
 };
 

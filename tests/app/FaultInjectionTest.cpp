@@ -189,7 +189,7 @@ EXPECT_TRUE(fs::is_directory(s.dir.path() / "ColumnOrder.Dat"));
     Session s;
     std::vector<int> identity(40);
     std::iota(identity.begin(), identity.end(), 0);
-    ASSERT_TRUE(writeColumnOrder(s.dir.path() / "ColumnOrder.Dat", identity));
+    ASSERT_TRUE(writeColumnOrder(s.dir.path() / "ColumnOrder.Dat", identity, RecordColumnCount));
     ASSERT_TRUE(writeSettingText(s.settings(), u"filepath", u"path_repl", s.state.replayFolder));
     const std::string settingsBefore = readBytes(s.settings());
     const std::string orderBefore = readBytes(s.dir.path() / "ColumnOrder.Dat");

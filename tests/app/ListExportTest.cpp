@@ -25,7 +25,7 @@ struct ExportFixture {
 
     ExportFixture() {
         std::u16string row;
-        for (int c = 0; c < kRecordColumns; ++c)
+        for (int c = 0; c < RecordColumnCount; ++c)
             row += (c ? u"\n" : u"") + decimal(c);
         list.appendRow(row);
         list.appendRow(u"\nsecond");

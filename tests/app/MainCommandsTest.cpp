@@ -106,9 +106,9 @@ TEST(MainCommandFolders, ARefusedChoiceKeepsThePreviousFolderInMemoryAndOnDisk) 
         SCOPED_TRACE(c.name);
         Session s;
         // The folders in use are stored, as after an earlier choice.
-        ASSERT_TRUE(writeSettingText(s.settings(), settings::groupFilepath, settings::keyPathRepl,
+        ASSERT_TRUE(writeSettingText(s.settings(), settings::groupFolders, settings::keyReplayFolder,
                                      s.state.replayFolder));
-        ASSERT_TRUE(writeSettingText(s.settings(), settings::groupFilepath, settings::keyPathIzbr,
+        ASSERT_TRUE(writeSettingText(s.settings(), settings::groupFolders, settings::keyFavouritesFolder,
                                      s.state.favouritesFolder));
         const std::string storedBefore = readBytes(s.settings());
         const std::u16string replaysBefore = s.state.replayFolder;
@@ -142,7 +142,7 @@ TEST(MainCommandFolders, AnAcceptedFolderIsStoredShownAndScanned) {
     EXPECT_EQ(s.commands->chooseFolder(ReplayListKind::Replays), FolderChoice::Accepted);
     EXPECT_TRUE(s.platform.messages.empty());
     EXPECT_EQ(s.state.replayFolder, withSeparator(other));
-    EXPECT_EQ(readSettingText(s.settings(), settings::groupFilepath, settings::keyPathRepl, u""),
+    EXPECT_EQ(readSettingText(s.settings(), settings::groupFolders, settings::keyReplayFolder, u""),
               withSeparator(other));
     EXPECT_EQ(s.replays.rowCount(), 3);
     EXPECT_EQ(s.favourites.rowCount(), 2);
@@ -152,7 +152,7 @@ TEST(MainCommandFolders, AnAcceptedFolderIsStoredShownAndScanned) {
 
     s.platform.folderAnswers.push_back(withSeparator(s.dir.path() / "fav2"));
     EXPECT_EQ(s.commands->chooseFolder(ReplayListKind::Favourites), FolderChoice::Accepted);
-    EXPECT_EQ(readSettingText(s.settings(), settings::groupFilepath, settings::keyPathIzbr, u""),
+    EXPECT_EQ(readSettingText(s.settings(), settings::groupFolders, settings::keyFavouritesFolder, u""),
               withSeparator(s.dir.path() / "fav2"));
     EXPECT_EQ(s.favourites.rowCount(), 0);
     EXPECT_EQ(s.platform.folderTitles.back(), s.msg(2));
@@ -405,16 +405,16 @@ TEST(MainCommandFilter, BoxesApplyTogetherAndSwitchingOffShowsEveryRow) {
     const std::u16string folder = s.state.replayFolder;
 
     // Boxes typed while the bar is off do nothing.
-    EXPECT_TRUE(s.commands->setFilterText(ReplayListKind::Replays, kPathColumn, folder + u"a"));
+    EXPECT_TRUE(s.commands->setFilterText(ReplayListKind::Replays, ColumnPath, folder + u"a"));
     EXPECT_EQ(s.replays.rowCount(), 3);
 
     ASSERT_TRUE(s.commands->toggleFilterBar(ReplayListKind::Replays));
     EXPECT_TRUE(s.state.replayFilterOn);
-    s.commands->setFilterText(ReplayListKind::Replays, kPathColumn, folder + u"A"); // letter case ignored
+    s.commands->setFilterText(ReplayListKind::Replays, ColumnPath, folder + u"A"); // letter case ignored
     EXPECT_EQ(s.replays.rowCount(), 2);
     // A second box narrows further: both must match.
     s.commands->setFilterText(ReplayListKind::Replays, 1, std::u16string(s.replays.cell(0, 1)));
-    s.commands->setFilterText(ReplayListKind::Replays, kPathColumn, folder + u"ab");
+    s.commands->setFilterText(ReplayListKind::Replays, ColumnPath, folder + u"ab");
     EXPECT_EQ(s.replays.rowCount(), 1);
     s.commands->setFilterText(ReplayListKind::Replays, 1, u"99");
     EXPECT_EQ(s.replays.rowCount(), 0);
@@ -423,24 +423,24 @@ TEST(MainCommandFilter, BoxesApplyTogetherAndSwitchingOffShowsEveryRow) {
     EXPECT_FALSE(s.commands->toggleFilterBar(ReplayListKind::Replays));
     EXPECT_FALSE(s.state.replayFilterOn);
     EXPECT_EQ(s.replays.rowCount(), 3);
-    EXPECT_EQ(s.replays.filterText(kPathColumn), u"");
+    EXPECT_EQ(s.replays.filterText(ColumnPath), u"");
 }
 
 TEST(MainCommandFilter, DeletedRowsStayGoneAndNewRowsMeetTheBoxes) {
     Session s;
     s.commands->toggleFilterBar(ReplayListKind::Replays);
-    const std::u16string first(s.replays.cell(0, kPathColumn));
-    s.commands->setFilterText(ReplayListKind::Replays, kPathColumn, first);
+    const std::u16string first(s.replays.cell(0, ColumnPath));
+    s.commands->setFilterText(ReplayListKind::Replays, ColumnPath, first);
     ASSERT_EQ(s.replays.rowCount(), 1);
     s.select(s.replays, {0});
     s.commands->deleteSelected(ReplayListKind::Replays);
-    s.commands->setFilterText(ReplayListKind::Replays, kPathColumn, u"");
+    s.commands->setFilterText(ReplayListKind::Replays, ColumnPath, u"");
     EXPECT_EQ(s.replays.rowCount(), 4);
     EXPECT_FALSE(Session::names(s.replays).contains(pathFromText(first).filename().string()));
 
     // A move into a filtered list: the re-scanned rows meet the boxes at once.
     s.commands->toggleFilterBar(ReplayListKind::Favourites);
-    s.commands->setFilterText(ReplayListKind::Favourites, kPathColumn, u"no such path");
+    s.commands->setFilterText(ReplayListKind::Favourites, ColumnPath, u"no such path");
     EXPECT_EQ(s.favourites.rowCount(), 0);
     s.select(s.replays, {0});
     EXPECT_EQ(s.commands->moveSelected(ReplayListKind::Replays).moved, 1);
@@ -458,7 +458,7 @@ TEST(MainCommandOpen, OpensTheLowestSelectedRowOnly) {
     EXPECT_FALSE(s.commands->openCurrent(ReplayListKind::Replays));
     EXPECT_TRUE(s.platform.opened.empty());
     s.select(s.replays, {3, 1});
-    const std::u16string expected(s.replays.cell(1, kPathColumn));
+    const std::u16string expected(s.replays.cell(1, ColumnPath));
     EXPECT_EQ(s.commands->currentPath(ReplayListKind::Replays), expected);
     EXPECT_TRUE(s.commands->openCurrent(ReplayListKind::Replays));
     EXPECT_EQ(s.platform.opened, std::vector{expected});
@@ -542,14 +542,14 @@ TEST(ColumnOrderFile, OnlyAnExactPermutationIsRead) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path file = dir.write("ColumnOrder.Dat", c.bytes);
-        const auto order = readColumnOrder(file);
+        const auto order = readColumnOrder(file, RecordColumnCount);
         EXPECT_EQ(order.has_value(), c.valid);
         if (order && std::string(c.name) == "swapped") {
             EXPECT_EQ((*order)[0], 1);
             EXPECT_EQ((*order)[1], 0);
         }
     }
-    EXPECT_FALSE(readColumnOrder(dir.path() / "missing.Dat"));
+    EXPECT_FALSE(readColumnOrder(dir.path() / "missing.Dat", RecordColumnCount));
 
     // An invalid file leaves the lists in their built order.
     dir.write("ColumnOrder.Dat", duplicate);
@@ -564,19 +564,19 @@ TEST(ColumnOrderFile, OnlyAnExactPermutationIsRead) {
 TEST(ColumnOrderFile, WritesAtomicallyAndRefusesAWrongLength) {
     TempDir dir;
     const fs::path file = dir.write("ColumnOrder.Dat", "previous");
-    EXPECT_FALSE(writeColumnOrder(file, std::vector<int>(39, 0)));
+    EXPECT_FALSE(writeColumnOrder(file, std::vector<int>(39, 0), RecordColumnCount));
     EXPECT_EQ(readBytes(file), "previous");
     std::vector<int> order(40);
     std::iota(order.rbegin(), order.rend(), 0);
-    EXPECT_TRUE(writeColumnOrder(file, order));
-    const auto read = readColumnOrder(file);
+    EXPECT_TRUE(writeColumnOrder(file, order, RecordColumnCount));
+    const auto read = readColumnOrder(file, RecordColumnCount);
     ASSERT_TRUE(read);
     EXPECT_EQ((*read)[0], 39);
     // Nothing but the file itself is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
     // A folder in the way is not replaced.
     fs::create_directory(dir.path() / "dir.Dat");
-    EXPECT_FALSE(writeColumnOrder(dir.path() / "dir.Dat", order));
+    EXPECT_FALSE(writeColumnOrder(dir.path() / "dir.Dat", order, RecordColumnCount));
 }
 
 // --- The real file operations ----------------------------------------------------------------------------

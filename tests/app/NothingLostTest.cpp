@@ -52,7 +52,7 @@ public:
             selectSome(list);
             std::vector<fs::path> selected;
             for (int r = 0; r < list.rowCount(); ++r)
-                if (list.isSelected(r)) selected.push_back(pathFromText(list.cell(r, kPathColumn)));
+                if (list.isSelected(r)) selected.push_back(pathFromText(list.cell(r, ColumnPath)));
             std::map<fs::path, std::string> bytes;
             for (const fs::path& p : selected)
                 if (fs::exists(p)) bytes[p] = readBytes(p);
@@ -62,7 +62,7 @@ public:
             // A row that stayed belongs to a file that is still there, and the user was told.
             for (int r = 0; r < list.rowCount(); ++r) {
                 if (list.isSelected(r)) {
-                    EXPECT_TRUE(fs::exists(pathFromText(list.cell(r, kPathColumn))));
+                    EXPECT_TRUE(fs::exists(pathFromText(list.cell(r, ColumnPath))));
                 }
             }
             break;
@@ -170,7 +170,7 @@ private:
             onDisk += path.extension() == ".ivlreplay";
         EXPECT_EQ(static_cast<std::size_t>(list.totalRowCount()), onDisk);
         for (int r = 0; r < list.rowCount(); ++r)
-            EXPECT_TRUE(fs::is_regular_file(pathFromText(list.cell(r, kPathColumn))));
+            EXPECT_TRUE(fs::is_regular_file(pathFromText(list.cell(r, ColumnPath))));
     }
 
     Session s_{0, 0};

@@ -27,7 +27,7 @@ struct Lists {
 };
 
 std::u16string lang(const fs::path& file) {
-    return tapeloft::readSettingText(file, settings::groupFilepath, settings::keyLang, u"<none>");
+    return tapeloft::readSettingText(file, settings::groupFolders, settings::keyLanguageFile, u"<none>");
 }
 
 } // namespace
@@ -133,7 +133,7 @@ TEST(SettingsEdit, StoresAccountAndLanguageInOneWriteOrNothing) {
     EXPECT_EQ(account.userName, u"Пилот");
     EXPECT_EQ(account.password, u"p@ss; word=1");
     EXPECT_EQ(lang(file), u"eng.lng");
-    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFilepath, settings::keyPathRepl, u""),
+    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFolders, settings::keyReplayFolder, u""),
               u"/replays/");
 
     // Without a chosen language file the stored one stays; an empty choice is stored as it is.

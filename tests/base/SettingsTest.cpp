@@ -24,25 +24,25 @@ const std::string bom = "\xEF\xBB\xBF";
 TEST(Settings, ReadsGiveDefaultsForMissingFileGroupOrKey) {
     TempDir dir;
     const auto missing = dir.path() / "Settings.ini";
-    EXPECT_EQ(
-        tapeloft::readSettingText(missing, settings::groupFilepath, settings::keyLang, settings::defaultLang),
-        u"rus.lng");
-    EXPECT_EQ(tapeloft::readSettingInt(missing, settings::groupWndSett, settings::keyWndW, 880), 880);
+    EXPECT_EQ(tapeloft::readSettingText(missing, settings::groupFolders, settings::keyLanguageFile,
+                                        settings::defaultLanguageFile),
+              u"rus.lng");
+    EXPECT_EQ(tapeloft::readSettingInt(missing, settings::groupWindow, settings::keyWindowWidth, 880), 880);
     EXPECT_FALSE(fs::exists(missing)); // reading never creates the file
 
     const auto file = dir.write("Settings.ini", "[filepath]\nLang = eng.lng\n[WndSett]\nwndW = 1024px\n");
     EXPECT_EQ(tapeloft::readSettingText(file, u"FILEPATH", u"lang", u"rus.lng"), u"eng.lng");
-    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFilepath, settings::keyPathRepl, u"n/a"),
+    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFolders, settings::keyReplayFolder, u"n/a"),
               u"n/a");
-    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupAccaunts, settings::keyMRlog, u""), u"");
-    EXPECT_EQ(tapeloft::readSettingInt(file, settings::groupWndSett, settings::keyWndW, 880), 1024);
+    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupAccount, settings::keyLogin, u""), u"");
+    EXPECT_EQ(tapeloft::readSettingInt(file, settings::groupWindow, settings::keyWindowWidth, 880), 1024);
 }
 
 TEST(Settings, FirstWriteCreatesThePrivateFile) {
     TempDir dir;
     const auto file = dir.path() / "Settings.ini";
-    ASSERT_TRUE(tapeloft::writeSettingText(file, settings::groupCenasnaryda, u"R04_T-34", u"1250"));
-    ASSERT_TRUE(tapeloft::writeSettingInt(file, settings::groupWndSett, settings::keyWndX, -8));
+    ASSERT_TRUE(tapeloft::writeSettingText(file, settings::groupShellPrices, u"R04_T-34", u"1250"));
+    ASSERT_TRUE(tapeloft::writeSettingInt(file, settings::groupWindow, settings::keyWindowX, -8));
     EXPECT_EQ(readBytes(file), bom + "\r\n[cenasnaryda]\r\nR04_T-34 = 1250\r\n[WndSett]\r\nwndX = -8\r\n");
 #ifndef _WIN32
     EXPECT_EQ(static_cast<unsigned>(fs::status(file).permissions()) & 0777u, 0600u);
@@ -58,12 +58,13 @@ TEST(Settings, WriteKeepsEverythingElseAndStoresUtf8WithMark) {
     const auto file = dir.write(
         "Settings.ini", "; mine\n[filepath]\nLang = rus.lng\npath_repl = " + tapeloft::utf16ToCp1251(folder) +
                             "\n[accaunts]\nMRlog = me\n");
-    ASSERT_TRUE(tapeloft::writeSettingText(file, settings::groupAccaunts, settings::keyMRpass, u"пароль"));
+    ASSERT_TRUE(tapeloft::writeSettingText(file, settings::groupAccount, settings::keyPassword, u"пароль"));
     EXPECT_EQ(
         readBytes(file),
         bom + "\r\n; mine\r\n[filepath]\r\nLang = rus.lng\r\npath_repl = " + tapeloft::utf16ToUtf8(folder) +
             "\r\n[accaunts]\r\nMRlog = me\r\nMRpass = " + tapeloft::utf16ToUtf8(u"пароль") + "\r\n");
-    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFilepath, settings::keyPathRepl, u""), folder);
+    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFolders, settings::keyReplayFolder, u""),
+              folder);
 }
 #endif
 
@@ -92,7 +93,8 @@ TEST(Settings, UnreadableFileIsNeverOverwritten) {
     TempDir dir;
     const auto file = dir.write("Settings.ini", "[filepath]\r\npath_repl = /precious\r\n");
     fs::permissions(file, fs::perms::owner_write);
-    EXPECT_FALSE(tapeloft::writeSettingText(file, settings::groupFilepath, settings::keyLang, u"eng.lng"));
+    EXPECT_FALSE(
+        tapeloft::writeSettingText(file, settings::groupFolders, settings::keyLanguageFile, u"eng.lng"));
     EXPECT_EQ(tapeloft::ensureSettingsFile(file), PrefLoadStatus::unreadable);
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(readBytes(file), "[filepath]\r\npath_repl = /precious\r\n");
@@ -119,7 +121,8 @@ TEST(Settings, WindowGeometryAndColumnWidths) {
     const auto file =
         dir.write("Settings.ini", "[WndSett]\nwndX = 5\nCol3 = 0\nCol39 = 250\n[filepath]\nLang = x.lng\n");
 
-    const tapeloft::WindowSettings stored = tapeloft::readWindowSettings(file);
+    const tapeloft::WindowSettings stored = tapeloft::readWindowSettings(file, 40);
+    ASSERT_EQ(stored.columnWidths.size(), 40u);
     EXPECT_EQ(stored.x, 5);
     EXPECT_EQ(stored.y, 80);
     EXPECT_EQ(stored.width, 880);
@@ -135,16 +138,17 @@ TEST(Settings, WindowGeometryAndColumnWidths) {
     changed.width = 1200;
     changed.height = 700;
     for (int i = 0; i < 40; ++i)
-        changed.columnWidths[static_cast<std::size_t>(i)] = i * 10;
+        changed.columnWidths.push_back(i * 10);
     ASSERT_TRUE(tapeloft::writeWindowSettings(file, changed));
 
-    const tapeloft::WindowSettings reread = tapeloft::readWindowSettings(file);
+    const tapeloft::WindowSettings reread = tapeloft::readWindowSettings(file, 40);
     EXPECT_EQ(reread.x, -4);
     EXPECT_EQ(reread.y, 0);
     EXPECT_EQ(reread.width, 1200);
     EXPECT_EQ(reread.height, 700);
     EXPECT_EQ(reread.columnWidths, changed.columnWidths);
-    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFilepath, settings::keyLang, u""), u"x.lng");
+    EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFolders, settings::keyLanguageFile, u""),
+              u"x.lng");
 
     // Existing keys are updated in place; the missing ones follow in the order written.
     const std::string bytes = readBytes(file);

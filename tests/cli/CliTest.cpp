@@ -348,7 +348,7 @@ TEST(CliNames, NamesThatAreNotUtf8GoRoundTrip) {
     ASSERT_EQ(rows.size(), 1u) << list.out;
     const auto row = parseJsonUtf8(rows[0]);
     ASSERT_TRUE(row) << rows[0];
-    const std::string listed = nativeName(row->root().member(u"cells").element(kPathColumn).text());
+    const std::string listed = nativeName(row->root().member(u"cells").element(ColumnPath).text());
     EXPECT_EQ(listed, file.native());
 
     const CliRun details = runCliNative({"details", "--lang", lng, "--settings", ini, listed});

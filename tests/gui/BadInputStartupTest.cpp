@@ -75,7 +75,7 @@ private slots:
 
         // The details of every listed replay open or are refused with a message, never worse.
         for (int row = 0; row < w.replayList().rowCount(); ++row) {
-            const std::u16string path(w.replayList().cell(row, kPathColumn));
+            const std::u16string path(w.replayList().cell(row, ColumnPath));
             s.window->setEnabled(false);
             DetailsWindow* details = DetailsWindow::open(path, s.state, s.platform,
                                                          work.dir.path() / "Settings.ini", s.window.get());
@@ -142,7 +142,7 @@ private slots:
                 QVERIFY2(readBytes(file) == *damaged.bytes, what.constData()); // only ever read
             } else if (damaged.fileName == "ColumnOrder.Dat") {
                 // Replaced by the order in use, a valid file again.
-                QVERIFY2(readColumnOrder(file).has_value(), what.constData());
+                QVERIFY2(readColumnOrder(file, RecordColumnCount).has_value(), what.constData());
             }
         }
     }

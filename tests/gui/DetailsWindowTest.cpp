@@ -464,7 +464,7 @@ private slots:
         QVERIFY(f.main.isEnabled());
         QVERIFY(f.state.detailsClosed);
         QCOMPARE(f.state.priceText, u"37");
-        QCOMPARE(readSettingText(f.settings, settings::groupCenasnaryda, tag, u""), u"37");
+        QCOMPARE(readSettingText(f.settings, settings::groupShellPrices, tag, u""), u"37");
         QCOMPARE(detailsWindowCount(), 0);
         QVERIFY(!window);
 
@@ -474,7 +474,7 @@ private slots:
         QCOMPARE(text(*again, 163), QString::number(replay.facts.personal.shots * 37));
         again->field(162)->setText(QStringLiteral("0"));
         again->close();
-        QCOMPARE(readSettingText(f.settings, settings::groupCenasnaryda, tag, u""), u"37"); // 0 is not stored
+        QCOMPARE(readSettingText(f.settings, settings::groupShellPrices, tag, u""), u"37"); // 0 is not stored
 
         // Without results the field shows 0 whatever is stored.
         f.sample(7, samples::ResultsLayout::None, &path);
@@ -499,7 +499,7 @@ private slots:
             QCOMPARE(detailsWindowCount(), 0);
             QVERIFY(f.main.isEnabled() && f.state.detailsClosed);
             QCOMPARE(
-                readSettingText(f.settings, settings::groupCenasnaryda, utf8ToUtf16(replay.facts.tag), u""),
+                readSettingText(f.settings, settings::groupShellPrices, utf8ToUtf16(replay.facts.tag), u""),
                 u"15");
         }
     }

@@ -25,13 +25,13 @@ namespace {
 std::set<fs::path> paths(const ListModel& list) {
     std::set<fs::path> out;
     for (int row = 0; row < list.rowCount(); ++row)
-        out.insert(pathFromText(list.cell(row, kPathColumn)));
+        out.insert(pathFromText(list.cell(row, ColumnPath)));
     return out;
 }
 
 int rowOf(const ListModel& list, const fs::path& file) {
     for (int row = 0; row < list.rowCount(); ++row)
-        if (pathFromText(list.cell(row, kPathColumn)) == file) return row;
+        if (pathFromText(list.cell(row, ColumnPath)) == file) return row;
     return -1;
 }
 
@@ -329,7 +329,7 @@ private slots:
         s.window->detailsClosed();
 
         const QRect cell = s.view(ReplayListKind::Replays)
-                               ->visualRect(s.view(ReplayListKind::Replays)->model()->index(0, kDateColumn));
+                               ->visualRect(s.view(ReplayListKind::Replays)->model()->index(0, ColumnDate));
         QWidget* rows = s.view(ReplayListKind::Replays)->viewport();
         QTest::mouseClick(rows, Qt::LeftButton, {}, cell.center());
         QVERIFY(s.platform.opened.empty()); // a single click opens nothing

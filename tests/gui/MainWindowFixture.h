@@ -95,10 +95,10 @@ struct Started {
     // Clicks a row of a list (with modifiers to extend the selection).
     void clickRow(ReplayListKind kind, int row, Qt::KeyboardModifiers modifiers = {}) {
         QTableView* table = view(kind);
-        const QRect cell = table->visualRect(table->model()->index(row, kDateColumn));
+        const QRect cell = table->visualRect(table->model()->index(row, ColumnDate));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers, cell.center());
     }
-    fs::path path(ReplayListKind kind, int row) { return pathFromText(list(kind).cell(row, kPathColumn)); }
+    fs::path path(ReplayListKind kind, int row) { return pathFromText(list(kind).cell(row, ColumnPath)); }
 };
 
 } // namespace tapeloft::test

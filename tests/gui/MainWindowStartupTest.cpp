@@ -46,7 +46,7 @@ private slots:
         for (int row = 1; row < list.rowCount(); ++row)
             QVERIFY(compareCells(SortKind::Date, list.cell(row - 1, 1), list.cell(row, 1)) >= 0);
         const auto arrow = list.sortIndicator();
-        QVERIFY(arrow && arrow->column == kDateColumn && arrow->direction == SortDirection::Descending);
+        QVERIFY(arrow && arrow->column == ColumnDate && arrow->direction == SortDirection::Descending);
         // Headers: messages, message 87, fixed texts.
         const QAbstractItemModel* model = s.view(ReplayListKind::Replays)->model();
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), qs(s.msg(18)));
@@ -214,7 +214,7 @@ private slots:
             QVERIFY(!s.window->isVisible());
         }
         QCOMPARE(readSettingInt(work.dir.path() / "Settings.ini", u"WndSett", u"wndW", 0), 900);
-        const auto stored = readColumnOrder(work.dir.path() / "ColumnOrder.Dat");
+        const auto stored = readColumnOrder(work.dir.path() / "ColumnOrder.Dat", RecordColumnCount);
         QVERIFY(stored);
         QCOMPARE(std::vector<int>(stored->begin(), stored->end()), order);
 

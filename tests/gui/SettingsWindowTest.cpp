@@ -188,7 +188,7 @@ private slots:
         window = other.open();
         QCOMPARE(window->languageBox()->currentIndex(), -1);
         QVERIFY(window->save());
-        QCOMPARE(other.setting(settings::groupFilepath, settings::keyLang), QStringLiteral("ENG.lng"));
+        QCOMPARE(other.setting(settings::groupFolders, settings::keyLanguageFile), QStringLiteral("ENG.lng"));
     }
 
     void closeBoxDiscardsSaveStoresAndCloses() {
@@ -216,9 +216,10 @@ private slots:
         QCOMPARE(savedAgain.count(), 1);
         QVERIFY(!window->isVisible());
         QVERIFY(session.platform.messages.isEmpty());
-        QCOMPARE(session.setting(settings::groupAccaunts, settings::keyMRlog), QStringLiteral("Pilot"));
-        QCOMPARE(session.setting(settings::groupAccaunts, settings::keyMRpass), QStringLiteral("s3cret"));
-        QCOMPARE(session.setting(settings::groupFilepath, settings::keyLang), QStringLiteral("rus.lng"));
+        QCOMPARE(session.setting(settings::groupAccount, settings::keyLogin), QStringLiteral("Pilot"));
+        QCOMPARE(session.setting(settings::groupAccount, settings::keyPassword), QStringLiteral("s3cret"));
+        QCOMPARE(session.setting(settings::groupFolders, settings::keyLanguageFile),
+                 QStringLiteral("rus.lng"));
 
         // The next opening reads the account again; the language in use stays until the next start.
         window = session.open();
@@ -283,7 +284,7 @@ private slots:
         // Once the file can be written, the same window saves what was typed.
         QVERIFY(QDir(session.dir.path()).rmdir("Settings.ini"));
         QVERIFY(window->save());
-        QCOMPARE(session.setting(settings::groupAccaunts, settings::keyMRlog), QStringLiteral("Pilot"));
+        QCOMPARE(session.setting(settings::groupAccount, settings::keyLogin), QStringLiteral("Pilot"));
     }
 
     void openingAgainRaisesTheOpenWindow() {
