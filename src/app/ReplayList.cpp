@@ -1,15 +1,11 @@
 #include "app/ReplayList.h"
 
+#include "base/BuiltInTexts.h"
 #include "base/Language.h"
 
 namespace tapeloft {
 
 namespace {
-
-// Headers of columns 34 to 39 are part of the program, not of the language file.
-constexpr std::u16string_view kFixedHeaders[] = {
-    u"Cервер", // its first letter is the Latin C, as the program has always shown it
-    u"Тип боя", u"Стоимость снаряжения", u"Версия игры", u"Количество достижений", u"Показатель мастерсва"};
 
 // How each column sorts; every column not named here sorts as text.
 constexpr struct {
@@ -66,7 +62,7 @@ ListModel makeReplayListModel(const Language& language, ReplayListKind kind) {
         columns[c].header = language.message(MsgFirstColumnHeader + c - ColumnDate);
     columns[ColumnGameMode].header = language.message(MsgGameModeHeader);
     for (int c = ColumnServer; c < RecordColumnCount; ++c)
-        columns[c].header = kFixedHeaders[c - ColumnServer];
+        columns[c].header = builtin::laterColumnHeaders[c - ColumnServer];
     ListModel list(std::move(columns));
     list.registerListSorter(true);
     setReplayListSortKinds(list, kind);

@@ -3,6 +3,7 @@
 #include "app/ListModel.h"
 #include "app/Platform.h"
 #include "app/ReplayList.h"
+#include "base/BuiltInTexts.h"
 #include "base/Language.h"
 #include "replay/BattleRecord.h"
 #include "replay/FolderScan.h"
@@ -29,7 +30,9 @@ public:
     void fileDone() override { platform_.processOnePendingEvent(); }
 
     static void showUnreadable(std::u16string_view path, Platform& platform) {
-        platform.messageBox(u"Внимание!", u"Файл " + std::u16string(path) + u" не может быть обработан.");
+        platform.messageBox(builtin::unreadableTitle, std::u16string(builtin::unreadableBefore) +
+                                                          std::u16string(path) +
+                                                          std::u16string(builtin::unreadableAfter));
     }
 
 private:

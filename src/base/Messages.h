@@ -38,7 +38,9 @@ enum MessageId : int {
     MsgFavouriteDetailsTip = 52,
     MsgDeleteFavouritesTip = 53,
     MsgMoveToReplaysTip = 54,
-    MsgPlayerLink = 55, // the address a player's name is appended to
+    MsgPlayerLink = 55,               // the address a player's name is appended to
+    MsgFirstNumberedAchievement = 57, // the names of achievements 50 ... 56 are messages 57 ... 63
+    MsgFirstHeroAchievement = 64,     // hero achievements 0 ... 6 are messages 64 ... 70
     MsgReplayNotOpened = 71,
     MsgSettingsTitle = 72,
     MsgSave = 73,

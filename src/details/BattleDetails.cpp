@@ -1,5 +1,6 @@
 #include "details/BattleDetails.h"
 
+#include "base/BuiltInTexts.h"
 #include "base/Language.h"
 #include "base/Settings.h"
 #include "base/TextCodec.h"
@@ -14,56 +15,6 @@ namespace {
 // Fewer participants in the description than this, and the team rows come from the results instead.
 constexpr std::int32_t kDescriptionRowsMinimum = 30;
 
-struct NamedAchievement {
-    std::int32_t code;
-    std::u16string_view name; // empty: the name is message `message`
-    int message;
-};
-
-constexpr NamedAchievement kAchievements[] = {
-    {34, u"Воин", 0},
-    {35, u"Захватчик", 0},
-    {36, u"Снайпер", 0},
-    {37, u"Защитник", 0},
-    {38, u"Стальная стена", 0},
-    {39, u"Поддержка", 0},
-    {40, u"Разведчик", 0},
-    {50, {}, 57},
-    {51, {}, 58},
-    {52, {}, 59},
-    {53, {}, 60},
-    {54, {}, 61},
-    {55, {}, 62},
-    {56, {}, 63},
-    {61, u"Рейдер", 0},
-    {64, u"Камикадзе", 0},
-    {72, u"Дозорный", 0},
-    {74, u"Медаль Кравца", 0},
-    {77, u"Медаль Ферстена", 0},
-    {78, u"Медаль Звягина", 0},
-    {106, u"Медаль Оркалайнена", 0},
-    {107, u"Медаль Хартвелла", 0},
-    {110, u"Медаль героев рассейняя", 0},
-    {143, u"Братья по оружию", 0},
-    {144, u"Решающий вклад", 0},
-    {145, u"Медаль де Мервиля", 0},
-    {146, u"Медаль Ямасиро Кэндзи", 0},
-    {147, u"Бомбардир", 0},
-    {148, u"Егерь", 0},
-    {150, u"Спартанец", 0},
-    {151, u"Невозмутимый", 0},
-    {152, u"Счастливчик", 0},
-    {173, u"Медаль Эшби-Кроуфорда", 0},
-    {175, u"Медаль Вальдеса", 0},
-    {176, u"Медаль Шомоди", 0},
-    {227, u"Танкист-снайпер", 0},
-    {228, u"Основной калибр", 0},
-    {233, u"Царь горы", 0},
-    {236, u"Бронетанковый кулак", 0},
-};
-
-// Message 64 + index for hero achievement indices 0 ... 6.
-constexpr int kFirstHeroMessage = 64;
 constexpr std::int32_t kHeroIndexCount = 7;
 
 std::int32_t wrappingSub(std::int32_t a, std::int32_t b) {
@@ -136,15 +87,16 @@ void readAchievements(const JsonValue& personal, std::int32_t vehicleId, const L
         if (i >= indices.count()) continue;
         const std::int32_t index = indices.element(i).integerValue();
         if (index >= 0 && index < kHeroIndexCount)
-            details.achievements.push_back(language.message(kFirstHeroMessage + index));
+            details.achievements.push_back(language.message(MsgFirstHeroAchievement + index));
     }
 }
 
 } // namespace
 
 std::optional<std::u16string> achievementName(std::int32_t code, const Language& language) {
-    for (const NamedAchievement& a : kAchievements)
-        if (a.code == code) return a.message != 0 ? language.message(a.message) : std::u16string(a.name);
+    for (const builtin::NamedAchievement& a : builtin::achievements)
+        if (a.code == code)
+            return a.message != builtin::kNoMessage ? language.message(a.message) : std::u16string(a.name);
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "replay/BattleRecord.h"
 
+#include "base/BuiltInTexts.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "replay/RecordColumns.h"
@@ -34,24 +35,8 @@ std::u16string joinCells(const Cells& cells) {
 }
 
 std::u16string battleTypeName(std::int32_t type) {
-    switch (type) {
-    case 1:
-        return u"Случайный бой";
-    case 2:
-        return u"Тренировка";
-    case 3:
-        return u"Ротный бой";
-    case 4:
-        return u"Турнир";
-    case 5:
-        return u"ГК";
-    case 6:
-        return u"Боевое обучение";
-    case 7:
-        return u"Командный бой";
-    default:
-        return {};
-    }
+    if (type < 1 || type >= static_cast<std::int32_t>(std::size(builtin::battleTypeNames))) return {};
+    return std::u16string(builtin::battleTypeNames[type]);
 }
 
 // Minutes and seconds of the time of day s seconds after midnight, as "mm.ss"; hours are dropped.
