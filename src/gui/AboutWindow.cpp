@@ -4,6 +4,7 @@
 #include "app/ControlIds.h"
 #include "gui/QtText.h"
 
+#include <QCloseEvent>
 #include <QEnterEvent>
 #include <QFont>
 #include <QLabel>
@@ -141,6 +142,13 @@ void AboutWindow::fadeIn() {
     show();
     raise();
     animateTo(1.0);
+}
+
+void AboutWindow::closeEvent(QCloseEvent* event) {
+    // Alt+F4 or a title bar's button would hide the window at once, and the main window, waiting for
+    // fadedOut, would stay disabled for good: such a close takes the X's way out instead.
+    event->ignore();
+    fadeOut();
 }
 
 void AboutWindow::fadeOut() {

@@ -7,6 +7,7 @@
 
 #include <map>
 
+class QCloseEvent;
 class QPropertyAnimation;
 
 namespace tapeloft {
@@ -14,7 +15,8 @@ namespace tapeloft {
 struct AppState;
 
 // Window 16: a borderless black pop-up with the program's name and version, a short description, a link
-// to the discussion page and a close button. It fades in when shown and out when closed with its X.
+// to the discussion page and a close button. It fades in when shown and out when closed, by its X or by the
+// window manager alike, and reports fadedOut at the end either way.
 class AboutWindow final : public QWidget {
     Q_OBJECT
 
@@ -42,6 +44,9 @@ signals:
     // The X (16) or the link (44) was clicked.
     void controlClicked(int control);
     void fadedOut();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void animateTo(qreal opacity);

@@ -85,6 +85,12 @@ MainWindow::MainWindow(AppState& state, Platform* platform, FileOperations* file
 MainWindow::~MainWindow() {
     commands_.setListener(nullptr);
     delete about_.data();
+    // The views and their adapters observe replays_ and favourites_, which die with the other members,
+    // before the Qt children do: they go first.
+    for (ListParts* list : {replayParts_.get(), favouriteParts_.get()}) {
+        delete list->view;
+        delete list->model;
+    }
 }
 
 // --- Building ------------------------------------------------------------------------------------------
