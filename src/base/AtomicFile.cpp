@@ -20,15 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A name next to the target that no other writer (not even another instance of the program) picks.
-fs::path temporaryName(const fs::path& file) {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned salt = std::random_device{}();
-    fs::path name = file.filename();
-    name += ".tmp-" + std::to_string(salt) + "-" + std::to_string(counter++);
-    return file.parent_path() / name;
-}
-
 void removeQuietly(const fs::path& file) {
     std::error_code ec;
     fs::remove(file, ec);
@@ -86,6 +77,14 @@ bool writeTemporary(const fs::path& temp, std::string_view bytes) {
 
 } // namespace
 
+fs::path siblingWorkName(const fs::path& file, std::string_view tag) {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned salt = std::random_device{}();
+    fs::path name = file.filename();
+    name += std::string(tag) + std::to_string(salt) + "-" + std::to_string(counter++);
+    return file.parent_path() / name;
+}
+
 bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
     std::error_code ec;
     // A link stays a link: the file it points to is replaced. A dangling link is not replaced by a file.
@@ -100,7 +99,7 @@ bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
 
     fs::path temp;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const fs::path candidate = temporaryName(file);
+        const fs::path candidate = siblingWorkName(file, ".tmp-");
         if (fs::symlink_status(candidate, ec).type() == fs::file_type::not_found) {
             temp = candidate;
             break;

@@ -11,4 +11,8 @@ namespace tapeloft {
 // get access. Returns false on any failure; the old file is then untouched and no temporary file is left.
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
+// A name beside `file` ("<name><tag><salt>-<count>") that no other writer, not even another instance of
+// the program, picks.
+std::filesystem::path siblingWorkName(const std::filesystem::path& file, std::string_view tag);
+
 } // namespace tapeloft

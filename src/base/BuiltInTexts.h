@@ -26,22 +26,23 @@ inline constexpr std::u16string_view laterColumnHeaders[] = {
 };
 
 // What the details window's summary fields show until a battle fills them.
-namespace details {
-inline constexpr std::u16string_view player = u"играл";
-inline constexpr std::u16string_view map = u"карта";
-inline constexpr std::u16string_view result = u"Рез-тат";
-inline constexpr std::u16string_view frags = u"Фраги";
-inline constexpr std::u16string_view nation = u"Нация";
-inline constexpr std::u16string_view vehicle = u"Техника";
-inline constexpr std::u16string_view xp = u"Опыт";
-inline constexpr std::u16string_view credits = u"Кредиты";
-inline constexpr std::u16string_view shots = u"выстрелов";
-inline constexpr std::u16string_view ammunitionCost = u"потрачено бк";
-inline constexpr std::u16string_view repair = u"ремонт";
-inline constexpr std::u16string_view damageReceived = u"получ.урон";
-inline constexpr std::u16string_view netCredits = u"кред чист";
-inline constexpr std::u16string_view date = u"дата";
-} // namespace details
+struct DetailsPlaceholders final {
+    std::u16string_view player = u"играл";
+    std::u16string_view map = u"карта";
+    std::u16string_view result = u"Рез-тат";
+    std::u16string_view frags = u"Фраги";
+    std::u16string_view nation = u"Нация";
+    std::u16string_view vehicle = u"Техника";
+    std::u16string_view xp = u"Опыт";
+    std::u16string_view credits = u"Кредиты";
+    std::u16string_view shots = u"выстрелов";
+    std::u16string_view ammunitionCost = u"потрачено бк";
+    std::u16string_view repair = u"ремонт";
+    std::u16string_view damageReceived = u"получ.урон";
+    std::u16string_view netCredits = u"кред чист";
+    std::u16string_view date = u"дата";
+};
+inline constexpr DetailsPlaceholders detailsPlaceholders;
 
 // Achievement names by code; an entry without a name takes its message from the language file.
 struct NamedAchievement final {

@@ -1,7 +1,7 @@
 #include "base/FileOperations.h"
 
-#include <atomic>
-#include <random>
+#include "base/AtomicFile.h"
+
 #include <string>
 #include <system_error>
 
@@ -9,24 +9,11 @@ namespace tapeloft {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A name next to the destination that no other copy (not even another instance of the program) picks.
-fs::path partName(const fs::path& to) {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned salt = std::random_device{}();
-    fs::path name = to.filename();
-    name += ".part-" + std::to_string(salt) + "-" + std::to_string(counter++);
-    return to.parent_path() / name;
-}
-
-} // namespace
-
 bool FileOperations::copyFile(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     if (fs::status(from, ec).type() != fs::file_type::regular) return false;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const fs::path part = partName(to);
+        const fs::path part = siblingWorkName(to, ".part-");
         const NewFile copied = copyToNewFile(from, part);
         if (copied == NewFile::NameTaken) continue;
         if (copied == NewFile::Written && renameFile(part, to)) return true;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string_view>
+#include <utility>
 
 namespace tapeloft::cli {
 
@@ -83,38 +84,45 @@ private:
 };
 
 struct Arguments {
-    std::u16string lang;
+    std::optional<std::u16string> lang;
     std::optional<std::u16string> settings;
     std::vector<std::u16string> positional;
 };
+
+// The options that take a file name, as "--name FILE" or "--name=FILE".
+struct FileOption {
+    std::u16string_view name;
+    std::optional<std::u16string> Arguments::*value;
+};
+constexpr FileOption kFileOptions[] = {{u"--lang", &Arguments::lang}, {u"--settings", &Arguments::settings}};
 
 // Splits options from positional arguments; nullopt (after a message) on an unknown option.
 std::optional<Arguments> parseArguments(const std::vector<std::u16string>& args, std::ostream& err) {
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::u16string& a = args[i];
-        if (a == u"--lang") {
-            if (i + 1 >= args.size()) {
-                err << "tapeloft-cli: --lang needs a file name\n";
-                return std::nullopt;
+        const FileOption* matched = nullptr;
+        for (const FileOption& option : kFileOptions) {
+            if (a == option.name) {
+                if (i + 1 >= args.size()) {
+                    err << "tapeloft-cli: " << utf16ToUtf8(option.name) << " needs a file name\n";
+                    return std::nullopt;
+                }
+                parsed.*option.value = args[++i];
+                matched = &option;
+            } else if (a.starts_with(option.name) && a.size() > option.name.size() &&
+                       a[option.name.size()] == u'=') {
+                parsed.*option.value = a.substr(option.name.size() + 1);
+                matched = &option;
             }
-            parsed.lang = args[++i];
-        } else if (a.starts_with(u"--lang=")) {
-            parsed.lang = a.substr(7);
-        } else if (a == u"--settings") {
-            if (i + 1 >= args.size()) {
-                err << "tapeloft-cli: --settings needs a file name\n";
-                return std::nullopt;
-            }
-            parsed.settings = args[++i];
-        } else if (a.starts_with(u"--settings=")) {
-            parsed.settings = a.substr(11);
-        } else if (a.size() > 1 && a[0] == u'-' && a != u"-") {
+            if (matched) break;
+        }
+        if (matched) continue;
+        if (a.size() > 1 && a[0] == u'-' && a != u"-") {
             err << "tapeloft-cli: unknown option '" << terminalBytes(a) << "' (see tapeloft-cli --help)\n";
             return std::nullopt;
-        } else {
-            parsed.positional.push_back(a);
         }
+        parsed.positional.push_back(a);
     }
     return parsed;
 }
@@ -144,19 +152,33 @@ std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const 
     return list;
 }
 
-int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+// The checks and the scan that list and export share: the list, or the exit status after a message.
+struct ScannedFolder {
+    std::optional<ListModel> list;
+    int status = 0;
+};
+
+ScannedFolder scanForCommand(const Arguments& arguments, std::string_view command, std::size_t positionals,
+                             std::string_view takes, std::ostream& err) {
     if (arguments.settings) {
-        err << "tapeloft-cli: list does not take --settings (see tapeloft-cli --help)\n";
-        return 2;
+        err << "tapeloft-cli: " << command << " does not take --settings (see tapeloft-cli --help)\n";
+        return {std::nullopt, 2};
     }
-    if (arguments.positional.size() != 1) {
-        err << "tapeloft-cli: list takes one FOLDER (see tapeloft-cli --help)\n";
-        return 2;
+    if (arguments.positional.size() != positionals) {
+        err << "tapeloft-cli: " << command << " takes " << takes << " (see tapeloft-cli --help)\n";
+        return {std::nullopt, 2};
     }
-    const Language language = loadLanguage(arguments.lang, defaultSettingsFile());
-    const std::optional<ListModel> scanned = scanFolderArgument(arguments.positional[0], language, err);
-    if (!scanned) return 1;
-    const ListModel& list = *scanned;
+    const Language language = loadLanguage(arguments.lang.value_or(u""), defaultSettingsFile());
+    ScannedFolder scanned;
+    scanned.list = scanFolderArgument(arguments.positional[0], language, err);
+    scanned.status = scanned.list ? 0 : 1;
+    return scanned;
+}
+
+int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const ScannedFolder scanned = scanForCommand(arguments, "list", 1, "one FOLDER", err);
+    if (!scanned.list) return scanned.status;
+    const ListModel& list = *scanned.list;
 
     std::string line;
     for (int row = 0; row < list.rowCount(); ++row) {
@@ -175,18 +197,9 @@ int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err
 }
 
 int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.settings) {
-        err << "tapeloft-cli: export does not take --settings (see tapeloft-cli --help)\n";
-        return 2;
-    }
-    if (arguments.positional.size() != 2) {
-        err << "tapeloft-cli: export takes FOLDER and OUT (see tapeloft-cli --help)\n";
-        return 2;
-    }
-    const Language language = loadLanguage(arguments.lang, defaultSettingsFile());
-    const std::optional<ListModel> scanned = scanFolderArgument(arguments.positional[0], language, err);
-    if (!scanned) return 1;
-    const ListExportResult result = exportSheetToXls(arguments.positional[1], sheetSourceOf(*scanned));
+    const ScannedFolder scanned = scanForCommand(arguments, "export", 2, "FOLDER and OUT", err);
+    if (!scanned.list) return scanned.status;
+    const ListExportResult result = exportSheetToXls(arguments.positional[1], sheetSourceOf(*scanned.list));
     if (!result.written) {
         err << "tapeloft-cli: " << terminalBytes(result.errorText) << '\n';
         return 1;
@@ -249,6 +262,26 @@ void appendRows(std::string& out, std::string_view key, const std::vector<TeamRo
     out += ']';
 }
 
+// The texts of the output in their order, the nullable ones apart.
+constexpr std::pair<std::string_view, std::u16string BattleDetails::*> kDetailsTexts[] = {
+    {"playerText", &BattleDetails::playerText}, {"mapText", &BattleDetails::mapText},
+    {"nationText", &BattleDetails::nationText}, {"vehicleText", &BattleDetails::vehicleText},
+    {"dateText", &BattleDetails::dateText},     {"priceKey", &BattleDetails::priceKey},
+};
+constexpr std::pair<std::string_view, std::optional<std::u16string> BattleDetails::*>
+    kDetailsOptionalTexts[] = {
+        {"resultText", &BattleDetails::resultText},
+        {"fragsText", &BattleDetails::fragsText},
+        {"xpText", &BattleDetails::xpText},
+        {"creditsText", &BattleDetails::creditsText},
+        {"repairText", &BattleDetails::repairText},
+        {"damageReceivedText", &BattleDetails::damageReceivedText},
+        {"shotsText", &BattleDetails::shotsText},
+        {"shellPriceText", &BattleDetails::shellPriceText},
+        {"ammoCostText", &BattleDetails::ammoCostText},
+        {"netCreditsText", &BattleDetails::netCreditsText},
+};
+
 // Every key is always written; a record that is not Opened carries only its status.
 std::string detailsJson(const BattleDetails& read) {
     const bool opened = read.status == BattleDetailsStatus::Opened;
@@ -259,24 +292,12 @@ std::string detailsJson(const BattleDetails& read) {
     out += '"';
     out += statusName(read.status);
     out += '"';
-    appendText(out, "playerText", d.playerText);
-    appendText(out, "mapText", d.mapText);
-    appendText(out, "nationText", d.nationText);
-    appendText(out, "vehicleText", d.vehicleText);
-    appendText(out, "dateText", d.dateText);
-    appendText(out, "priceKey", d.priceKey);
+    for (const auto& [key, field] : kDetailsTexts)
+        appendText(out, key, d.*field);
     appendKey(out, "hasResults");
     out += d.hasResults ? "true" : "false";
-    appendOptionalText(out, "resultText", d.resultText);
-    appendOptionalText(out, "fragsText", d.fragsText);
-    appendOptionalText(out, "xpText", d.xpText);
-    appendOptionalText(out, "creditsText", d.creditsText);
-    appendOptionalText(out, "repairText", d.repairText);
-    appendOptionalText(out, "damageReceivedText", d.damageReceivedText);
-    appendOptionalText(out, "shotsText", d.shotsText);
-    appendOptionalText(out, "shellPriceText", d.shellPriceText);
-    appendOptionalText(out, "ammoCostText", d.ammoCostText);
-    appendOptionalText(out, "netCreditsText", d.netCreditsText);
+    for (const auto& [key, field] : kDetailsOptionalTexts)
+        appendOptionalText(out, key, d.*field);
     appendRows(out, "team1Rows", d.team1Rows);
     appendRows(out, "team2Rows", d.team2Rows);
     appendKey(out, "achievements");
@@ -296,7 +317,7 @@ int detailsCommand(const Arguments& arguments, std::ostream& out, std::ostream& 
     }
     const std::filesystem::path settingsFile =
         arguments.settings ? pathFromText(*arguments.settings) : defaultSettingsFile();
-    const Language language = loadLanguage(arguments.lang, settingsFile);
+    const Language language = loadLanguage(arguments.lang.value_or(u""), settingsFile);
     const BattleDetails details = readBattleDetails(arguments.positional[0], language, settingsFile);
     out << detailsJson(details);
     out.flush();

@@ -166,19 +166,19 @@ void DetailsWindow::build() {
     addFrame(25, {463, 375, 170, 210}, MsgSpotted, Anchor::Bottom);
     addFrame(26, {640, 375, 153, 210}, MsgAchievements, Anchor::Bottom);
 
-    QLineEdit* player = addField(153, {75, 25, 130, 15}, toQString(builtin::details::player));
+    QLineEdit* player = addField(153, {75, 25, 130, 15}, toQString(builtin::detailsPlaceholders.player));
     QPalette green = player->palette();
     green.setColor(QPalette::Base, qColour(kPlayerGreen));
     player->setPalette(green);
-    addField(154, {75, 45, 130, 15}, toQString(builtin::details::map));
-    addField(155, {75, 65, 130, 15}, toQString(builtin::details::result));
-    addField(156, {75, 85, 130, 15}, toQString(builtin::details::frags));
+    addField(154, {75, 45, 130, 15}, toQString(builtin::detailsPlaceholders.map));
+    addField(155, {75, 65, 130, 15}, toQString(builtin::detailsPlaceholders.result));
+    addField(156, {75, 85, 130, 15}, toQString(builtin::detailsPlaceholders.frags));
     addLabel(41, {205, 25, 60, 15}, MsgNationHeader, false);
-    addField(157, {270, 25, 130, 15}, toQString(builtin::details::nation));
-    addField(158, {270, 45, 110, 15}, toQString(builtin::details::vehicle));
-    addField(159, {270, 65, 130, 15}, toQString(builtin::details::xp));
-    addField(160, {270, 85, 130, 15}, toQString(builtin::details::credits));
-    addField(161, {505, 25, 60, 15}, toQString(builtin::details::shots));
+    addField(157, {270, 25, 130, 15}, toQString(builtin::detailsPlaceholders.nation));
+    addField(158, {270, 45, 110, 15}, toQString(builtin::detailsPlaceholders.vehicle));
+    addField(159, {270, 65, 130, 15}, toQString(builtin::detailsPlaceholders.xp));
+    addField(160, {270, 85, 130, 15}, toQString(builtin::detailsPlaceholders.credits));
+    addField(161, {505, 25, 60, 15}, toQString(builtin::detailsPlaceholders.shots));
 
     priceField_ = addField(162, {505, 45, 90, 15}, QStringLiteral("0"));
     priceField_->setReadOnly(false);
@@ -187,11 +187,11 @@ void DetailsWindow::build() {
         new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(kPricePattern)), priceField_));
     priceField_->setToolTip(toQString(state_.message(MsgShellPriceTip)));
 
-    addField(163, {505, 65, 90, 15}, toQString(builtin::details::ammunitionCost));
-    addField(164, {505, 85, 90, 15}, toQString(builtin::details::repair));
-    addField(165, {700, 25, 84, 15}, toQString(builtin::details::damageReceived));
-    addField(166, {700, 45, 84, 15}, toQString(builtin::details::netCredits));
-    addField(167, {635, 85, 144, 15}, toQString(builtin::details::date));
+    addField(163, {505, 65, 90, 15}, toQString(builtin::detailsPlaceholders.ammunitionCost));
+    addField(164, {505, 85, 90, 15}, toQString(builtin::detailsPlaceholders.repair));
+    addField(165, {700, 25, 84, 15}, toQString(builtin::detailsPlaceholders.damageReceived));
+    addField(166, {700, 45, 84, 15}, toQString(builtin::detailsPlaceholders.netCredits));
+    addField(167, {635, 85, 144, 15}, toQString(builtin::detailsPlaceholders.date));
 
     addPlainList(171, {17, 391, 205, 185}, list171_);
     addPlainList(172, {244, 391, 205, 185}, list172_);

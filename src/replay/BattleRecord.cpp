@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
+#include <utility>
 
 namespace tapeloft {
 
@@ -66,6 +68,22 @@ std::int32_t wrappingSub(std::int32_t a, std::int32_t b) {
 std::u16string number(const JsonValue& value) {
     return decimal(value.integerValue());
 }
+
+// The personal results shown as the number they hold, by column.
+constexpr std::pair<RecordColumn, std::u16string_view> kPersonalNumbers[] = {
+    {ColumnXp, u"xp"},
+    {ColumnFreeXp, u"freeXP"},
+    {ColumnXpPenalty, u"xpPenalty"},
+    {ColumnOriginalXp, u"originalXP"},
+    {ColumnCreditsPenalty, u"creditsPenalty"},
+    {ColumnDamageReceived, u"damageReceived"},
+    {ColumnPotentialDamageReceived, u"potentialDamageReceived"},
+    {ColumnShotsReceived, u"shotsReceived"},
+    {ColumnHealth, u"health"},
+    {ColumnCapturePoints, u"capturePoints"},
+    {ColumnDroppedCapturePoints, u"droppedCapturePoints"},
+    {ColumnMastery, u"markOfMastery"},
+};
 
 } // namespace
 
@@ -139,16 +157,13 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     const std::int32_t credits = p.member(u"credits").integerValue();
     const std::int32_t repair = p.member(u"repair").integerValue();
 
+    for (const auto& [column, key] : kPersonalNumbers)
+        cells[column] = number(p.member(key));
     cells[ColumnLifeTime] = lifeTimeText(p.member(u"lifeTime").integerValue());
     cells[ColumnAlive] = v.member(u"isAlive").integerValue() != 0 ? u"+" : u"-";
     cells[ColumnFrags] = number(f.member(u"frags"));
-    cells[ColumnXp] = number(p.member(u"xp"));
     if (dailyFactor > 1) cells[ColumnXp] += u"(x" + decimal(dailyFactor) + u")";
-    cells[ColumnFreeXp] = number(p.member(u"freeXP"));
-    cells[ColumnXpPenalty] = number(p.member(u"xpPenalty"));
-    cells[ColumnOriginalXp] = number(p.member(u"originalXP"));
     cells[ColumnCredits] = decimal(credits);
-    cells[ColumnCreditsPenalty] = number(p.member(u"creditsPenalty"));
     cells[ColumnRepair] = decimal(repair);
     cells[ColumnAmmunitionCost] = decimal(loadCost);
     cells[ColumnNetCredits] =
@@ -158,17 +173,11 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     cells[ColumnDamageDealt] = decimal(damage);
     cells[ColumnPotentialDamageDealt] = decimal(potential);
     cells[ColumnDamageShare] = percentText(damage, potential);
-    cells[ColumnDamageReceived] = number(p.member(u"damageReceived"));
-    cells[ColumnPotentialDamageReceived] = number(p.member(u"potentialDamageReceived"));
     const std::int32_t shots = p.member(u"shots").integerValue();
     const std::int32_t hits = p.member(u"hits").integerValue();
     cells[ColumnShots] = decimal(shots);
     cells[ColumnHits] = decimal(hits);
     cells[ColumnHitRate] = percentText(hits, shots);
-    cells[ColumnShotsReceived] = number(p.member(u"shotsReceived"));
-    cells[ColumnHealth] = number(p.member(u"health"));
-    cells[ColumnCapturePoints] = number(p.member(u"capturePoints"));
-    cells[ColumnDroppedCapturePoints] = number(p.member(u"droppedCapturePoints"));
     const std::int32_t killer = p.member(u"killerID").integerValue();
     if (killer != 0) cells[ColumnKiller] = r.element(1).member(decimal(killer)).member(u"name").text();
     cells[ColumnGameMode] = mode;
@@ -177,7 +186,6 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     cells[ColumnEquipmentCost] = decimal(equipCost);
     cells[ColumnClientVersion] = d.member(u"clientVersionFromXml").text();
     cells[ColumnAchievements] = decimal(p.member(u"achievements").count());
-    cells[ColumnMastery] = number(p.member(u"markOfMastery"));
 
     record.kind = BattleRecordKind::Full;
     record.rowText = joinCells(cells);
