@@ -219,14 +219,6 @@ bool samePrefs(const PrefFile& a, const PrefFile& b) {
     return true;
 }
 
-std::u16string_view trimBlanks(std::u16string_view s) {
-    while (!s.empty() && (s.front() == u' ' || s.front() == u'\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == u' ' || s.back() == u'\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 } // namespace
 
 void fuzzJson(const std::uint8_t* data, std::size_t size) {

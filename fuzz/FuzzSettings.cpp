@@ -100,14 +100,6 @@ void checkColumnOrder(std::string_view bytes) {
 
 // --- Settings.ini -------------------------------------------------------------------------------------
 
-std::u16string_view trimBlanks(std::u16string_view s) {
-    while (!s.empty() && (s.front() == u' ' || s.front() == u'\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == u' ' || s.back() == u'\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 struct KeyName {
     std::u16string group;
     std::u16string key;

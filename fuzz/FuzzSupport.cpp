@@ -228,4 +228,12 @@ std::string readBytes(const std::filesystem::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::u16string_view trimBlanks(std::u16string_view s) {
+    while (!s.empty() && (s.front() == u' ' || s.front() == u'\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == u' ' || s.back() == u'\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
 } // namespace tapeloft::fuzz

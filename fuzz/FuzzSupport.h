@@ -100,6 +100,9 @@ private:
 
 // Replaces the file with the bytes; false when that failed.
 bool writeBytes(const std::filesystem::path& file, std::string_view bytes);
+
+// The text without the blanks and tabs a preference file ignores around a value.
+std::u16string_view trimBlanks(std::u16string_view s);
 // The whole file; empty when it cannot be read.
 std::string readBytes(const std::filesystem::path& file);
 
