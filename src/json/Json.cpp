@@ -2,15 +2,13 @@
 
 #include "base/TextCodec.h"
 #include "json/JsonArena.h"
+#include "json/JsonNumbers.h"
 #include "json/KeyHash.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <charconv>
-#include <cmath>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -43,15 +41,6 @@ constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
 constexpr std::size_t kMaxTextUnits = std::size_t{1} << 28;
 
 constexpr JsonValue kEmptyValue{};
-
-// The units that end a number token where an integer usually ends: comma, closing bracket or
-// brace, whitespace.
-constexpr std::array<bool, 256> kEndsNumber = [] {
-    std::array<bool, 256> ends{};
-    for (const unsigned char c : {',', ']', '}', ' ', '\n', '\r', '\t'})
-        ends[c] = true;
-    return ends;
-}();
 
 template <class Unit> bool isWhitespace(Unit c) {
     return c <= ' ' && (c == ' ' || c == '\n' || c == '\r' || c == '\t');
@@ -141,55 +130,6 @@ inline const detail::JsonMember* findMember(const detail::JsonObject& object, co
     }
 }
 
-// The value of the longest leading part of an ASCII number token that reads as a floating-point
-// number, '.' as the decimal separator whatever the locale; 0 when there is none. Too large gives
-// an infinity, too small a zero, as strtod does.
-double leadingDouble(const char* first, const char* last) {
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error == std::errc{}) return value;
-    if (error != std::errc::result_out_of_range) return 0.0;
-    // Out of range: the position of the first significant digit plus the exponent tells which side.
-    const char* p = first;
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    std::int64_t magnitude = 0;
-    bool significant = false;
-    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
-        significant = significant || *p != '0';
-        if (significant) ++magnitude;
-    }
-    if (p != end && *p == '.') {
-        for (++p; p != end && *p >= '0' && *p <= '9' && !significant; ++p) {
-            significant = *p != '0';
-            if (!significant) --magnitude;
-        }
-        while (p != end && *p >= '0' && *p <= '9')
-            ++p;
-    }
-    if (p != end && (*p == 'e' || *p == 'E')) {
-        ++p;
-        const bool negativeExponent = p != end && *p == '-';
-        if (p != end && (*p == '-' || *p == '+')) ++p;
-        std::int64_t exponent = 0;
-        for (; p != end && *p >= '0' && *p <= '9'; ++p)
-            exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), std::int64_t{1} << 40);
-        magnitude += negativeExponent ? -exponent : exponent;
-    }
-    const double result = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    return negative ? -result : result;
-}
-
-// Nearest integer, halves to even; -2147483648 when that lies outside the signed 32-bit range.
-std::int32_t roundToInt32(double value) {
-    if (!std::isfinite(value)) return std::numeric_limits<std::int32_t>::min();
-    double rounded = std::floor(value);
-    const double fraction = value - rounded;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
-    if (rounded < -2147483648.0 || rounded > 2147483647.0) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(rounded);
-}
-
 } // namespace
 
 namespace detail {
@@ -269,7 +209,7 @@ private:
         std::uint64_t word;
         std::memcpy(&word, digits, sizeof word);
         const std::uint64_t values = word ^ 0x3030303030303030ull;
-        const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
+        const std::uint64_t flags = nonDigitFlags(values);
         if (flags & 0x80) {
             // No digit first: a literal, or something for parseScalar to judge.
             if (negative) return nullptr;
@@ -735,58 +675,11 @@ private:
         return p;
     }
 
-    // The 64-bit value of an integer token from its digits and their sum taken on the way, which
-    // is exact up to 18 digits.
-    static std::uint64_t integerBits(bool negative, std::uint64_t magnitude, const Unit* digits,
-                                     const Unit* end) {
-        if (end - digits > 18) return saturatedInteger(negative, digits, end);
-        return negative ? 0 - magnitude : magnitude;
-    }
-
     static const Unit* setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, const Unit* after) {
         node.setKind(kind);
         node.integer_ = value;
         node.real_ = value;
         return after;
-    }
-
-    // UTF-8 only: adds the leading digits among the eight bytes at p to `magnitude`, returns how many.
-    static std::size_t takeDigits(const Unit* p, std::uint64_t& magnitude) {
-        static constexpr std::uint64_t kPowers[9] = {1,      10,      100,      1000,     10000,
-                                                     100000, 1000000, 10000000, 100000000};
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        const std::uint64_t values = word ^ 0x3030303030303030ull;
-        // A byte is flagged when its value is 10 or more; carries only rise above a flagged byte.
-        const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
-        const std::size_t n = flags == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(flags)) / 8;
-        if (n == 0) return 0;
-        magnitude = magnitude * kPowers[n] + digitValue(values, n);
-        return n;
-    }
-
-    // The number that the first n (1 to 8) of the eight digit values in `values` spell, the first
-    // digit in the lowest byte.
-    static std::uint64_t digitValue(std::uint64_t values, std::size_t n) {
-        // Shifting pads the number with leading zeros to eight digits.
-        std::uint64_t v = values << (8 * (8 - n));
-        v = (v * 10) + (v >> 8);
-        v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
-             (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
-            32;
-        return v & 0xFFFFFFFFu;
-    }
-
-    // Digits of more than 18 places, read as a signed 64-bit number saturating as strtoll does.
-    static std::uint64_t saturatedInteger(bool negative, const Unit* p, const Unit* end) {
-        const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
-        std::uint64_t magnitude = 0;
-        for (; p != end; ++p) {
-            const auto digit = static_cast<std::uint64_t>(*p - '0');
-            if (magnitude > (limit - digit) / 10) return negative ? 0 - limit : limit;
-            magnitude = magnitude * 10 + digit;
-        }
-        return negative ? 0 - magnitude : magnitude;
     }
 
     // The low 32 bits of the 64-bit value, as a signed number.
@@ -804,22 +697,7 @@ private:
         arena_.closeText(text + size);
         node.setKind(JsonKind::Real);
         node.setText(text, static_cast<std::uint32_t>(size));
-        if constexpr (kUtf8) {
-            node.real_ = leadingDouble(reinterpret_cast<const char*>(token),
-                                       reinterpret_cast<const char*>(token + size));
-        } else {
-            // The token is ASCII by construction.
-            char small[64];
-            std::vector<char> large;
-            char* ascii = small;
-            if (size > sizeof small) {
-                large.resize(size);
-                ascii = large.data();
-            }
-            for (std::size_t k = 0; k < size; ++k)
-                ascii[k] = static_cast<char>(token[k]);
-            node.real_ = leadingDouble(ascii, ascii + size);
-        }
+        node.real_ = tokenDouble(token, size);
         node.integer_ = roundToInt32(node.real_);
     }
 
