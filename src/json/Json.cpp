@@ -1,8 +1,8 @@
 #include "json/Json.h"
 
 #include "json/JsonArena.h"
+#include "json/JsonKeys.h"
 #include "json/JsonNumbers.h"
-#include "json/JsonSimd.h"
 #include "json/JsonStrings.h"
 #include "json/KeyHash.h"
 
@@ -27,8 +27,6 @@ namespace {
 
 // Deeper documents fail: the parser recurses once per level and must not run out of stack.
 constexpr int kMaxDepth = 512;
-// Objects with more members than this get a hash index; smaller ones are searched in order.
-constexpr std::uint32_t kIndexThreshold = 64;
 // Texts this long or longer fail, so every count and size fits in 31 bits.
 constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
 constexpr JsonValue kEmptyValue{};
@@ -42,76 +40,6 @@ template <class Unit> bool matchesLiteral(const Unit* p, std::string_view litera
     for (std::size_t k = 0; k < literal.size(); ++k)
         if (static_cast<char32_t>(p[k] | 0x20) != static_cast<char32_t>(literal[k])) return false;
     return true;
-}
-
-// Four units' low bytes, from the little-endian word of the units.
-inline std::uint64_t packLowBytes(std::uint64_t units) {
-    units &= 0x00FF00FF00FF00FFull;
-    units = (units | (units >> 8)) & 0x0000FFFF0000FFFFull;
-    return (units | (units >> 16)) & 0xFFFFFFFFull;
-}
-
-// The low (or, with shift 8, the high) bytes of `count` (at most eight) units as one little-endian word;
-// every unit is also OR-ed into `seen`, in some lane.
-inline std::uint64_t unitBytes(const char16_t* units, std::size_t count, unsigned shift,
-                               std::uint64_t& seen) {
-    if (std::endian::native == std::endian::little && count == 8) {
-        std::uint64_t first, second;
-        std::memcpy(&first, units, sizeof first);
-        std::memcpy(&second, units + 4, sizeof second);
-        seen |= first | second;
-        return packLowBytes(first >> shift) | (packLowBytes(second >> shift) << 32);
-    }
-    std::uint64_t word = 0;
-    for (std::size_t k = count; k > 0; --k) {
-        word = (word << 8) | ((units[k - 1] >> shift) & 0xFFu);
-        seen |= units[k - 1];
-    }
-    return word;
-}
-
-// The key's low bytes eight units a word, then its high bytes when there are any. An ASCII key so gives
-// the words of its UTF-8 bytes (the parser's hashBytes), so that a plain key in UTF-8 input needs no
-// decoding to be looked up.
-std::uint32_t hashKey(const detail::KeyHashSecret& secret, const char16_t* key, std::size_t size) {
-    detail::KeyHasher hasher(secret);
-    std::uint64_t seen = 0;
-    std::size_t k = 0;
-    for (; k + 8 <= size; k += 8)
-        hasher.add(unitBytes(key + k, 8, 0, seen));
-    const std::uint64_t tail = unitBytes(key + k, size - k, 0, seen);
-    const bool high = (seen & 0xFF00FF00FF00FF00ull) != 0;
-    if (high) {
-        for (k = 0; k < size; k += 8)
-            hasher.add(unitBytes(key + k, std::min<std::size_t>(8, size - k), 8, seen));
-    }
-    return hasher.finish(tail | detail::KeyHasher::lengthTag(size, high));
-}
-
-inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
-    // Keys of one object often differ only at the end ("field10", "field11").
-    const detail::JsonKey& k = *m.key;
-    return k.size == size && (size == 0 || (k.text[size - 1] == key[size - 1] &&
-                                            std::memcmp(k.text, key, size * sizeof(char16_t)) == 0));
-}
-
-inline std::uint16_t tagOf(std::uint32_t hash) {
-    return static_cast<std::uint16_t>((hash >> 16) | 1);
-}
-
-inline const detail::JsonMember* findMember(const detail::JsonObject& object, const char16_t* key,
-                                            std::size_t size, std::uint32_t hash) {
-    if (object.slots == nullptr) {
-        for (const detail::JsonMember* m = object.first; m != nullptr; m = m->next)
-            if (sameKey(*m, key, size)) return m;
-        return nullptr;
-    }
-    const std::uint16_t tag = tagOf(hash);
-    for (std::uint32_t slot = hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
-        const std::uint16_t found = object.tags[slot];
-        if (found == 0) return nullptr;
-        if (found == tag && sameKey(*object.slots[slot], key, size)) return object.slots[slot];
-    }
 }
 
 } // namespace
@@ -131,7 +59,8 @@ public:
 template <class Unit> class JsonParser final {
 public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
-        : begin_(begin), end_(end), arena_(arena), strings_(begin, end, arena) {
+        : begin_(begin), end_(end), arena_(arena), strings_(begin, end, arena), keys_(arena),
+          objects_(arena) {
         stack_.reserve(64);
     }
 
@@ -145,6 +74,7 @@ public:
 
 private:
     static constexpr bool kUtf8 = std::is_same_v<Unit, unsigned char>;
+    using KeyEntry = JsonKeyEntry<Unit>;
 
     // The parse functions take the position to start at and give back the position after what
     // they read, or nullptr when the text does not parse.
@@ -249,7 +179,7 @@ private:
                 if (p == end_ || *p != ':') return nullptr;
             }
             // A repeated key parses into the member it already has, without clearing it.
-            p = parseValue(skipWhitespace(p + 1), memberFor(object, *key).value);
+            p = parseValue(skipWhitespace(p + 1), objects_.memberFor(object, *key).value);
             if (p == nullptr) return nullptr;
             p = skipWhitespace(p);
             if (p == end_) return nullptr;
@@ -257,7 +187,7 @@ private:
                 p = skipWhitespace(p + 1);
                 if (p == end_ || *p == '}') return nullptr;
             } else if (*p == '}') {
-                if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
+                objects_.indexIfLarge(object);
                 --depth_;
                 return p + 1;
             }
@@ -265,22 +195,13 @@ private:
         }
     }
 
-    // Every distinct key text of the document once, in the arena; a repeat gives its text back.
-    // Equal keys are then one pointer, and each key remembers the object it was last added to.
-    struct KeyEntry {
-        JsonKey record;           // what the members point to
-        KeyEntry* next = nullptr; // the key that followed this one last time
-        JsonMember* lastMember = nullptr;
-        const Unit* raw = nullptr;      // UTF-8 only: the latest plain occurrence in the input
-        std::uint32_t lastObjectId = 0; // 0: in no object yet
-    };
-
     // After the opening quote of a key; sets `key` to its entry.
     const Unit* parseKey(const Unit* p, KeyEntry* guess, KeyEntry*& key) {
         if constexpr (kUtf8) {
             // The guess is compared together with its closing quote, which needs no scan for the
             // key's end: its earlier occurrence holds no quote, backslash or non-ASCII byte.
-            if (guess != nullptr && guess->raw != nullptr && sameRawKey(guess->raw, p, guess->record.size)) {
+            if (guess != nullptr && guess->raw != nullptr &&
+                JsonKeyTable<Unit>::sameRawKey(guess->raw, p, guess->record.size, end_)) {
                 guess->raw = p; // the nearer copy is likelier in cache next time
                 key = guess;
                 return p + guess->record.size + 1;
@@ -296,22 +217,7 @@ private:
             // Plain ASCII keys, the usual case, are looked up by their bytes without decoding.
             const Unit* const stop = strings_.findSpecial(p);
             if (stop != end_ && *stop == '"') {
-                const auto size = static_cast<std::uint32_t>(stop - p);
-                const std::uint32_t hash = hashBytes(p, size);
-                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-                std::uint32_t slot = hash & mask;
-                for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
-                    KeyEntry& entry = *keyTable_[slot];
-                    if (entry.record.hash == hash && entry.record.size == size &&
-                        (entry.raw != nullptr ? sameBytes(entry.raw, p, size)
-                                              : sameText(entry.record.text, p, size))) {
-                        entry.raw = p;
-                        key = &entry;
-                        return stop + 1;
-                    }
-                }
-                key = addKey(slot, widen(p, size), size, hash);
-                key->raw = p;
+                key = keys_.plainKey(p, static_cast<std::uint32_t>(stop - p), end_);
                 return stop + 1;
             }
         } else {
@@ -326,15 +232,9 @@ private:
                     key = guess;
                     return stop + 1;
                 }
-                const std::uint32_t hash = hashKey(secret_, p, size);
-                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-                for (std::uint32_t slot = hash & mask; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
-                    KeyEntry& entry = *keyTable_[slot];
-                    if (entry.record.hash == hash && entry.record.size == size &&
-                        std::memcmp(entry.record.text, p, size * sizeof(char16_t)) == 0) {
-                        key = &entry;
-                        return stop + 1;
-                    }
+                if (KeyEntry* const found = keys_.find(p, size)) {
+                    key = found;
+                    return stop + 1;
                 }
             }
         }
@@ -342,201 +242,8 @@ private:
         std::uint32_t textSize = 0;
         p = strings_.read(p, text, textSize);
         if (p == nullptr) return nullptr;
-        key = intern(text, textSize);
+        key = keys_.intern(text, textSize);
         return p;
-    }
-
-    // The entry of the decoded key, which was the last text closed.
-    KeyEntry* intern(const char16_t* key, std::uint32_t size) {
-        const std::uint32_t hash = hashKey(secret_, key, size);
-        const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-        std::uint32_t slot = hash & mask;
-        for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
-            KeyEntry& entry = *keyTable_[slot];
-            if (entry.record.hash == hash && entry.record.size == size &&
-                std::memcmp(entry.record.text, key, size * sizeof(char16_t)) == 0) {
-                arena_.dropText(key, size);
-                return &entry;
-            }
-        }
-        return addKey(slot, key, size, hash);
-    }
-
-    // A new entry in the free slot found by probing; the table doubles when more than half full.
-    KeyEntry* addKey(std::uint32_t slot, const char16_t* text, std::uint32_t size, std::uint32_t hash) {
-        KeyEntry* const entry = arena_.make<KeyEntry>();
-        entry->record = JsonKey{text, size, hash};
-        keyTable_[slot] = entry;
-        if (++keyCount_ * 2 > keyTable_.size()) {
-            const std::vector<KeyEntry*> old = std::move(keyTable_);
-            keyTable_.assign(old.size() * 2, nullptr);
-            const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-            for (KeyEntry* const e : old) {
-                if (e == nullptr) continue;
-                std::uint32_t s = e->record.hash & mask;
-                while (keyTable_[s] != nullptr)
-                    s = (s + 1) & mask;
-                keyTable_[s] = e;
-            }
-        }
-        return entry;
-    }
-
-    // UTF-8 only: the plain key of `size` bytes at p as a new arena text.
-    const char16_t* widen(const Unit* p, std::size_t size) {
-        char16_t* const text = arena_.template allocate<char16_t>(size);
-        for (std::size_t k = 0; k < size; ++k)
-            text[k] = p[k];
-        return text;
-    }
-
-    // UTF-8 only: whether the plain key of `size` bytes at p decodes to the text.
-    static bool sameText(const char16_t* text, const Unit* p, std::size_t size) {
-        for (std::size_t k = 0; k < size; ++k)
-            if (text[k] != p[k]) return false;
-        return true;
-    }
-
-    // Reads the size < 8 bytes at p as one little-endian word, in one load where eight bytes are
-    // there to read.
-    std::uint64_t loadPartial(const Unit* p, std::size_t size) const {
-        if (std::endian::native == std::endian::little && end_ - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, sizeof word);
-            return word & ((std::uint64_t{1} << (8 * size)) - 1);
-        }
-        std::uint64_t word = 0;
-        for (std::size_t k = size; k > 0; --k)
-            word = (word << 8) | p[k - 1];
-        return word;
-    }
-
-    // UTF-8 only: hashKey of a plain key's decoding, from its bytes.
-    std::uint32_t hashBytes(const Unit* p, std::size_t size) const {
-        detail::KeyHasher hasher(secret_);
-        std::size_t k = 0;
-        for (; k + 8 <= size; k += 8)
-            hasher.add(littleEndianWord(p + k));
-        return hasher.finish(loadPartial(p + k, size - k) | detail::KeyHasher::lengthTag(size, false));
-    }
-
-    // The eight bytes at p as a little-endian word.
-    static std::uint64_t littleEndianWord(const Unit* p) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        if constexpr (std::endian::native == std::endian::big) {
-            std::uint64_t swapped = 0;
-            for (int k = 0; k < 8; ++k, word >>= 8)
-                swapped = (swapped << 8) | (word & 0xFF);
-            word = swapped;
-        }
-        return word;
-    }
-
-    // UTF-8 only: whether the size bytes at p and the quote after them equal those at raw, an
-    // earlier plain key of that size with its closing quote.
-    bool sameRawKey(const Unit* raw, const Unit* p, std::size_t size) const {
-        const std::size_t length = size + 1;
-#ifdef TAPELOFT_JSON_SSE2
-        // raw lies before p, so sixteen bytes can be read at both wherever they can at p.
-        if (end_ - p >= 16) {
-            if (length <= 16) return (differ16(raw, p) & ((1u << length) - 1)) == 0;
-            if (static_cast<std::size_t>(end_ - p) < length) return false;
-            for (std::size_t k = 0; k + 16 < length; k += 16)
-                if (differ16(raw + k, p + k) != 0) return false;
-            return differ16(raw + length - 16, p + length - 16) == 0; // the last sixteen, overlapping
-        }
-#endif
-        if (static_cast<std::size_t>(end_ - p) < length) return false;
-        return p[size] == '"' && sameBytes(raw, p, size);
-    }
-
-#ifdef TAPELOFT_JSON_SSE2
-    // A bit for every one of the sixteen bytes at a and b that differs.
-    static unsigned differ16(const Unit* a, const Unit* b) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y))) ^ 0xFFFFu;
-    }
-#endif
-
-    bool sameBytes(const Unit* a, const Unit* b, std::size_t size) const {
-        if (size < 8) return loadPartial(a, size) == loadPartial(b, size);
-        std::uint64_t x, y;
-        for (std::size_t k = 0; k + 8 < size; k += 8) {
-            std::memcpy(&x, a + k, sizeof x);
-            std::memcpy(&y, b + k, sizeof y);
-            if (x != y) return false;
-        }
-        std::memcpy(&x, a + size - 8, sizeof x);
-        std::memcpy(&y, b + size - 8, sizeof y);
-        return x == y;
-    }
-
-    // The member of the object under the key, added when new. Objects are numbered as they are
-    // created and are filled in one go (their descendants numbered higher), so a key last added to
-    // an object numbered lower than this one cannot be in it, and one last added to this very object
-    // is found at once. Only a key last seen deeper down, or an object filled a second time, needs a
-    // search.
-    JsonMember& memberFor(JsonObject& object, KeyEntry& key) {
-        JsonMember* found = nullptr;
-        if (object.reopened || key.lastObjectId > object.id)
-            found = search(object, key);
-        else if (key.lastObjectId == object.id)
-            found = key.lastMember;
-        if (found == nullptr) {
-            found = arena_.make<JsonMember>();
-            found->key = &key.record;
-            *object.tail = found;
-            object.tail = &found->next;
-            ++object.count;
-            if (object.slots != nullptr) {
-                if (object.count * 2 > object.slotMask + 1)
-                    buildIndex(object);
-                else
-                    insertIntoIndex(object, found);
-            }
-        }
-        key.lastObjectId = object.id;
-        key.lastMember = found;
-        return *found;
-    }
-
-    // Keys are interned, so equal keys are equal pointers. A large object gets its index here if it
-    // has none yet, and keeps it up to date from then on.
-    JsonMember* search(JsonObject& object, const KeyEntry& key) {
-        if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
-        if (object.slots == nullptr) {
-            for (JsonMember* m = object.first; m != nullptr; m = m->next)
-                if (m->key == &key.record) return m;
-            return nullptr;
-        }
-        const std::uint16_t tag = tagOf(key.record.hash);
-        for (std::uint32_t slot = key.record.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
-            const std::uint16_t found = object.tags[slot];
-            if (found == 0) return nullptr;
-            if (found == tag && object.slots[slot]->key == &key.record) return object.slots[slot];
-        }
-    }
-
-    // At most half the slots are in use, so probes stay short.
-    void buildIndex(JsonObject& object) {
-        const std::uint32_t slotCount = std::bit_ceil(object.count * 2 + 2);
-        object.slots = arena_.allocate<JsonMember*>(slotCount);
-        object.tags = arena_.allocate<std::uint16_t>(slotCount);
-        std::fill_n(object.tags, slotCount, std::uint16_t{0});
-        object.slotMask = slotCount - 1;
-        for (JsonMember* m = object.first; m != nullptr; m = m->next)
-            insertIntoIndex(object, m);
-    }
-
-    static void insertIntoIndex(JsonObject& object, JsonMember* member) {
-        const std::uint32_t hash = member->key->hash;
-        std::uint32_t slot = hash & object.slotMask;
-        while (object.tags[slot] != 0)
-            slot = (slot + 1) & object.slotMask;
-        object.tags[slot] = tagOf(hash);
-        object.slots[slot] = member;
     }
 
     const Unit* parseArray(const Unit* p, JsonValue& node) {
@@ -670,11 +377,9 @@ private:
     const Unit* const end_;
     JsonArena& arena_;
     JsonStringReader<Unit> strings_;
-    const KeyHashSecret secret_ = keyHashSecret();
+    JsonKeyTable<Unit> keys_;
+    JsonObjectBuilder objects_;
     std::vector<JsonValue> stack_;
-    // Open addressing over the key entries by their hash, half full at most.
-    std::vector<KeyEntry*> keyTable_ = std::vector<KeyEntry*>(256, nullptr);
-    std::size_t keyCount_ = 0;
     // The first key of the last object at each depth, valid up to guessedDepth_.
     std::array<KeyEntry*, kMaxDepth + 1> firstKeys_;
     int guessedDepth_ = 0;
