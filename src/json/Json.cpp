@@ -59,7 +59,7 @@ public:
 template <class Unit> class JsonParser final {
 public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
-        : begin_(begin), end_(end), arena_(arena), strings_(begin, end, arena), keys_(arena),
+        : strings_(begin, end, arena), begin_(begin), end_(end), arena_(arena), keys_(arena),
           objects_(arena) {
         stack_.reserve(64);
     }
@@ -373,10 +373,11 @@ private:
         node.integer_ = roundToInt32(node.real_);
     }
 
+    // First, at the parser's own address: the key path hands it on without computing one.
+    JsonStringReader<Unit> strings_;
     const Unit* const begin_;
     const Unit* const end_;
     JsonArena& arena_;
-    JsonStringReader<Unit> strings_;
     JsonKeyTable<Unit> keys_;
     JsonObjectBuilder objects_;
     std::vector<JsonValue> stack_;
