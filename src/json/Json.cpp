@@ -1,25 +1,18 @@
 #include "json/Json.h"
 
-#include "base/TextCodec.h"
+#include "json/JsonArena.h"
+#include "json/JsonKeys.h"
+#include "json/JsonNumbers.h"
+#include "json/JsonStrings.h"
 #include "json/KeyHash.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <charconv>
-#include <cmath>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <type_traits>
 #include <vector>
-
-// TAPELOFT_JSON_NO_SSE2 builds the portable code paths on x86 too, to test them.
-#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) &&                    \
-    !defined(TAPELOFT_JSON_NO_SSE2)
-#include <emmintrin.h>
-#define TAPELOFT_JSON_SSE2 1
-#endif
 
 // Keeps a rarely taken path out of the caller, whose registers it would otherwise claim.
 #if defined(_MSC_VER)
@@ -34,33 +27,12 @@ namespace {
 
 // Deeper documents fail: the parser recurses once per level and must not run out of stack.
 constexpr int kMaxDepth = 512;
-// Objects with more members than this get a hash index; smaller ones are searched in order.
-constexpr std::uint32_t kIndexThreshold = 64;
 // Texts this long or longer fail, so every count and size fits in 31 bits.
 constexpr std::size_t kMaxUnits = std::size_t{1} << 31;
-// A string or number this long or longer fails: a node keeps its text size in 28 bits.
-constexpr std::size_t kMaxTextUnits = std::size_t{1} << 28;
-
 constexpr JsonValue kEmptyValue{};
-
-// The units that end a number token where an integer usually ends: comma, closing bracket or
-// brace, whitespace.
-constexpr std::array<bool, 256> kEndsNumber = [] {
-    std::array<bool, 256> ends{};
-    for (const unsigned char c : {',', ']', '}', ' ', '\n', '\r', '\t'})
-        ends[c] = true;
-    return ends;
-}();
 
 template <class Unit> bool isWhitespace(Unit c) {
     return c <= ' ' && (c == ' ' || c == '\n' || c == '\r' || c == '\t');
-}
-
-template <class Unit> int hexDigit(Unit c) {
-    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
-    return -1;
 }
 
 // Compares lower-cased; the literals are plain ASCII letters, so folding with 0x20 is exact.
@@ -70,209 +42,9 @@ template <class Unit> bool matchesLiteral(const Unit* p, std::string_view litera
     return true;
 }
 
-// Four units' low bytes, from the little-endian word of the units.
-inline std::uint64_t packLowBytes(std::uint64_t units) {
-    units &= 0x00FF00FF00FF00FFull;
-    units = (units | (units >> 8)) & 0x0000FFFF0000FFFFull;
-    return (units | (units >> 16)) & 0xFFFFFFFFull;
-}
-
-// The low (or, with shift 8, the high) bytes of `count` (at most eight) units as one little-endian word;
-// every unit is also OR-ed into `seen`, in some lane.
-inline std::uint64_t unitBytes(const char16_t* units, std::size_t count, unsigned shift,
-                               std::uint64_t& seen) {
-    if (std::endian::native == std::endian::little && count == 8) {
-        std::uint64_t first, second;
-        std::memcpy(&first, units, sizeof first);
-        std::memcpy(&second, units + 4, sizeof second);
-        seen |= first | second;
-        return packLowBytes(first >> shift) | (packLowBytes(second >> shift) << 32);
-    }
-    std::uint64_t word = 0;
-    for (std::size_t k = count; k > 0; --k) {
-        word = (word << 8) | ((units[k - 1] >> shift) & 0xFFu);
-        seen |= units[k - 1];
-    }
-    return word;
-}
-
-// The key's low bytes eight units a word, then its high bytes when there are any. An ASCII key so gives
-// the words of its UTF-8 bytes (the parser's hashBytes), so that a plain key in UTF-8 input needs no
-// decoding to be looked up.
-std::uint32_t hashKey(const detail::KeyHashSecret& secret, const char16_t* key, std::size_t size) {
-    detail::KeyHasher hasher(secret);
-    std::uint64_t seen = 0;
-    std::size_t k = 0;
-    for (; k + 8 <= size; k += 8)
-        hasher.add(unitBytes(key + k, 8, 0, seen));
-    const std::uint64_t tail = unitBytes(key + k, size - k, 0, seen);
-    const bool high = (seen & 0xFF00FF00FF00FF00ull) != 0;
-    if (high) {
-        for (k = 0; k < size; k += 8)
-            hasher.add(unitBytes(key + k, std::min<std::size_t>(8, size - k), 8, seen));
-    }
-    return hasher.finish(tail | detail::KeyHasher::lengthTag(size, high));
-}
-
-inline bool sameKey(const detail::JsonMember& m, const char16_t* key, std::size_t size) {
-    // Keys of one object often differ only at the end ("field10", "field11").
-    const detail::JsonKey& k = *m.key;
-    return k.size == size && (size == 0 || (k.text[size - 1] == key[size - 1] &&
-                                            std::memcmp(k.text, key, size * sizeof(char16_t)) == 0));
-}
-
-inline std::uint16_t tagOf(std::uint32_t hash) {
-    return static_cast<std::uint16_t>((hash >> 16) | 1);
-}
-
-inline const detail::JsonMember* findMember(const detail::JsonObject& object, const char16_t* key,
-                                            std::size_t size, std::uint32_t hash) {
-    if (object.slots == nullptr) {
-        for (const detail::JsonMember* m = object.first; m != nullptr; m = m->next)
-            if (sameKey(*m, key, size)) return m;
-        return nullptr;
-    }
-    const std::uint16_t tag = tagOf(hash);
-    for (std::uint32_t slot = hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
-        const std::uint16_t found = object.tags[slot];
-        if (found == 0) return nullptr;
-        if (found == tag && sameKey(*object.slots[slot], key, size)) return object.slots[slot];
-    }
-}
-
-// The value of the longest leading part of an ASCII number token that reads as a floating-point
-// number, '.' as the decimal separator whatever the locale; 0 when there is none. Too large gives
-// an infinity, too small a zero, as strtod does.
-double leadingDouble(const char* first, const char* last) {
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error == std::errc{}) return value;
-    if (error != std::errc::result_out_of_range) return 0.0;
-    // Out of range: the position of the first significant digit plus the exponent tells which side.
-    const char* p = first;
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    std::int64_t magnitude = 0;
-    bool significant = false;
-    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
-        significant = significant || *p != '0';
-        if (significant) ++magnitude;
-    }
-    if (p != end && *p == '.') {
-        for (++p; p != end && *p >= '0' && *p <= '9' && !significant; ++p) {
-            significant = *p != '0';
-            if (!significant) --magnitude;
-        }
-        while (p != end && *p >= '0' && *p <= '9')
-            ++p;
-    }
-    if (p != end && (*p == 'e' || *p == 'E')) {
-        ++p;
-        const bool negativeExponent = p != end && *p == '-';
-        if (p != end && (*p == '-' || *p == '+')) ++p;
-        std::int64_t exponent = 0;
-        for (; p != end && *p >= '0' && *p <= '9'; ++p)
-            exponent = std::min<std::int64_t>(exponent * 10 + (*p - '0'), std::int64_t{1} << 40);
-        magnitude += negativeExponent ? -exponent : exponent;
-    }
-    const double result = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    return negative ? -result : result;
-}
-
-// Nearest integer, halves to even; -2147483648 when that lies outside the signed 32-bit range.
-std::int32_t roundToInt32(double value) {
-    if (!std::isfinite(value)) return std::numeric_limits<std::int32_t>::min();
-    double rounded = std::floor(value);
-    const double fraction = value - rounded;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
-    if (rounded < -2147483648.0 || rounded > 2147483647.0) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(rounded);
-}
-
 } // namespace
 
 namespace detail {
-
-// Bump allocator that owns every node, member, index and text of one document. All of them are
-// trivially destructible, so releasing a document frees a few blocks and nothing else.
-class JsonArena final {
-public:
-    explicit JsonArena(std::size_t firstBlockBytes) : nextBlockBytes_(firstBlockBytes) {}
-
-    // The free space always starts on a multiple of kAlign, so allocating needs no alignment step.
-    static constexpr std::size_t kAlign = 8;
-
-    // Room for count objects of type T, not yet constructed.
-    template <class T> T* allocate(std::size_t count) {
-        static_assert(alignof(T) <= kAlign && std::is_trivially_destructible_v<T>);
-        const std::size_t size = roundUp(count * sizeof(T));
-        if (static_cast<std::size_t>(limit_ - cur_) < size) addBlock(size);
-        char* const p = cur_;
-        cur_ = p + size;
-        return reinterpret_cast<T*>(p);
-    }
-
-    template <class T> T* make() { return ::new (allocate<T>(1)) T(); }
-
-    // A text is written in place after everything allocated so far and closed when complete;
-    // nothing else may be allocated while it is open.
-    char16_t* openText(char16_t*& capacityEnd, std::size_t units) {
-        if (static_cast<std::size_t>(limit_ - cur_) < units * sizeof(char16_t))
-            addBlock(units * sizeof(char16_t));
-        capacityEnd = reinterpret_cast<char16_t*>(limit_);
-        return reinterpret_cast<char16_t*>(cur_);
-    }
-
-    // Moves the open text [start, write) to a new block with room for at least `more` further
-    // units; the room doubles with the text so that long texts move O(1) times per unit. A text that
-    // has its block to itself gives that block up, so a long string holds one copy, not every size it
-    // had on the way.
-    void growText(char16_t*& start, char16_t*& write, char16_t*& capacityEnd, std::size_t more) {
-        const std::size_t size = static_cast<std::size_t>(write - start);
-        const bool alone = !blocks_.empty() && reinterpret_cast<char*>(start) == blocks_.back().get();
-        std::unique_ptr<char[]> old = alone ? std::move(blocks_.back()) : nullptr;
-        if (alone) blocks_.pop_back();
-        addBlock((size * 2 + more + 64) * sizeof(char16_t));
-        auto* moved = reinterpret_cast<char16_t*>(cur_);
-        std::memcpy(moved, start, size * sizeof(char16_t));
-        start = moved;
-        write = moved + size;
-        capacityEnd = reinterpret_cast<char16_t*>(limit_);
-    }
-
-    void closeText(char16_t* write) { cur_ = alignUp(reinterpret_cast<char*>(write)); }
-
-    // Gives back a text that was the last thing closed.
-    void dropText(const char16_t* start, std::size_t size) {
-        if (alignUp(const_cast<char*>(reinterpret_cast<const char*>(start + size))) == cur_)
-            cur_ = const_cast<char*>(reinterpret_cast<const char*>(start));
-    }
-
-private:
-    static constexpr std::size_t kMaxBlockBytes = std::size_t{4} << 20;
-
-    static std::size_t roundUp(std::size_t size) { return (size + kAlign - 1) & ~(kAlign - 1); }
-
-    static char* alignUp(char* p) {
-        const auto address = reinterpret_cast<std::uintptr_t>(p);
-        return p + (roundUp(address) - address);
-    }
-
-    // Blocks come from operator new[], aligned for any fundamental type, and their sizes are
-    // multiples of kAlign.
-    void addBlock(std::size_t minBytes) {
-        const std::size_t size = roundUp(std::max(nextBlockBytes_, minBytes));
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-        cur_ = blocks_.back().get();
-        limit_ = cur_ + size;
-        nextBlockBytes_ = std::min(size * 2, kMaxBlockBytes);
-    }
-
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    char* cur_ = nullptr;
-    char* limit_ = nullptr;
-    std::size_t nextBlockBytes_;
-};
 
 class JsonStorage final {
 public:
@@ -287,7 +59,8 @@ public:
 template <class Unit> class JsonParser final {
 public:
     JsonParser(const Unit* begin, const Unit* end, JsonArena& arena)
-        : begin_(begin), end_(end), arena_(arena) {
+        : strings_(begin, end, arena), begin_(begin), end_(end), arena_(arena), keys_(arena),
+          objects_(arena) {
         stack_.reserve(64);
     }
 
@@ -301,6 +74,7 @@ public:
 
 private:
     static constexpr bool kUtf8 = std::is_same_v<Unit, unsigned char>;
+    using KeyEntry = JsonKeyEntry<Unit>;
 
     // The parse functions take the position to start at and give back the position after what
     // they read, or nullptr when the text does not parse.
@@ -325,7 +99,7 @@ private:
         case '"': {
             const char16_t* text = nullptr;
             std::uint32_t size = 0;
-            p = parseString(p + 1, text, size);
+            p = strings_.read(p + 1, text, size);
             if (p == nullptr) return nullptr;
             node.setText(text, size);
             node.setKind(JsonKind::String);
@@ -349,7 +123,7 @@ private:
         std::uint64_t word;
         std::memcpy(&word, digits, sizeof word);
         const std::uint64_t values = word ^ 0x3030303030303030ull;
-        const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
+        const std::uint64_t flags = nonDigitFlags(values);
         if (flags & 0x80) {
             // No digit first: a literal, or something for parseScalar to judge.
             if (negative) return nullptr;
@@ -405,7 +179,7 @@ private:
                 if (p == end_ || *p != ':') return nullptr;
             }
             // A repeated key parses into the member it already has, without clearing it.
-            p = parseValue(skipWhitespace(p + 1), memberFor(object, *key).value);
+            p = parseValue(skipWhitespace(p + 1), objects_.memberFor(object, *key).value);
             if (p == nullptr) return nullptr;
             p = skipWhitespace(p);
             if (p == end_) return nullptr;
@@ -413,7 +187,7 @@ private:
                 p = skipWhitespace(p + 1);
                 if (p == end_ || *p == '}') return nullptr;
             } else if (*p == '}') {
-                if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
+                objects_.indexIfLarge(object);
                 --depth_;
                 return p + 1;
             }
@@ -421,22 +195,13 @@ private:
         }
     }
 
-    // Every distinct key text of the document once, in the arena; a repeat gives its text back.
-    // Equal keys are then one pointer, and each key remembers the object it was last added to.
-    struct KeyEntry {
-        JsonKey record;           // what the members point to
-        KeyEntry* next = nullptr; // the key that followed this one last time
-        JsonMember* lastMember = nullptr;
-        const Unit* raw = nullptr;      // UTF-8 only: the latest plain occurrence in the input
-        std::uint32_t lastObjectId = 0; // 0: in no object yet
-    };
-
     // After the opening quote of a key; sets `key` to its entry.
     const Unit* parseKey(const Unit* p, KeyEntry* guess, KeyEntry*& key) {
         if constexpr (kUtf8) {
             // The guess is compared together with its closing quote, which needs no scan for the
             // key's end: its earlier occurrence holds no quote, backslash or non-ASCII byte.
-            if (guess != nullptr && guess->raw != nullptr && sameRawKey(guess->raw, p, guess->record.size)) {
+            if (guess != nullptr && guess->raw != nullptr &&
+                JsonKeyTable<Unit>::sameRawKey(guess->raw, p, guess->record.size, end_)) {
                 guess->raw = p; // the nearer copy is likelier in cache next time
                 key = guess;
                 return p + guess->record.size + 1;
@@ -450,24 +215,9 @@ private:
                                                      KeyEntry*& key) {
         if constexpr (kUtf8) {
             // Plain ASCII keys, the usual case, are looked up by their bytes without decoding.
-            const Unit* const stop = findSpecial(p);
+            const Unit* const stop = strings_.findSpecial(p);
             if (stop != end_ && *stop == '"') {
-                const auto size = static_cast<std::uint32_t>(stop - p);
-                const std::uint32_t hash = hashBytes(p, size);
-                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-                std::uint32_t slot = hash & mask;
-                for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
-                    KeyEntry& entry = *keyTable_[slot];
-                    if (entry.record.hash == hash && entry.record.size == size &&
-                        (entry.raw != nullptr ? sameBytes(entry.raw, p, size)
-                                              : sameText(entry.record.text, p, size))) {
-                        entry.raw = p;
-                        key = &entry;
-                        return stop + 1;
-                    }
-                }
-                key = addKey(slot, widen(p, size), size, hash);
-                key->raw = p;
+                key = keys_.plainKey(p, static_cast<std::uint32_t>(stop - p), end_);
                 return stop + 1;
             }
         } else {
@@ -482,236 +232,18 @@ private:
                     key = guess;
                     return stop + 1;
                 }
-                const std::uint32_t hash = hashKey(secret_, p, size);
-                const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-                for (std::uint32_t slot = hash & mask; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
-                    KeyEntry& entry = *keyTable_[slot];
-                    if (entry.record.hash == hash && entry.record.size == size &&
-                        std::memcmp(entry.record.text, p, size * sizeof(char16_t)) == 0) {
-                        key = &entry;
-                        return stop + 1;
-                    }
+                if (KeyEntry* const found = keys_.find(p, size)) {
+                    key = found;
+                    return stop + 1;
                 }
             }
         }
         const char16_t* text = nullptr;
         std::uint32_t textSize = 0;
-        p = parseString(p, text, textSize);
+        p = strings_.read(p, text, textSize);
         if (p == nullptr) return nullptr;
-        key = intern(text, textSize);
+        key = keys_.intern(text, textSize);
         return p;
-    }
-
-    // The entry of the decoded key, which was the last text closed.
-    KeyEntry* intern(const char16_t* key, std::uint32_t size) {
-        const std::uint32_t hash = hashKey(secret_, key, size);
-        const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-        std::uint32_t slot = hash & mask;
-        for (; keyTable_[slot] != nullptr; slot = (slot + 1) & mask) {
-            KeyEntry& entry = *keyTable_[slot];
-            if (entry.record.hash == hash && entry.record.size == size &&
-                std::memcmp(entry.record.text, key, size * sizeof(char16_t)) == 0) {
-                arena_.dropText(key, size);
-                return &entry;
-            }
-        }
-        return addKey(slot, key, size, hash);
-    }
-
-    // A new entry in the free slot found by probing; the table doubles when more than half full.
-    KeyEntry* addKey(std::uint32_t slot, const char16_t* text, std::uint32_t size, std::uint32_t hash) {
-        KeyEntry* const entry = arena_.make<KeyEntry>();
-        entry->record = JsonKey{text, size, hash};
-        keyTable_[slot] = entry;
-        if (++keyCount_ * 2 > keyTable_.size()) {
-            const std::vector<KeyEntry*> old = std::move(keyTable_);
-            keyTable_.assign(old.size() * 2, nullptr);
-            const auto mask = static_cast<std::uint32_t>(keyTable_.size() - 1);
-            for (KeyEntry* const e : old) {
-                if (e == nullptr) continue;
-                std::uint32_t s = e->record.hash & mask;
-                while (keyTable_[s] != nullptr)
-                    s = (s + 1) & mask;
-                keyTable_[s] = e;
-            }
-        }
-        return entry;
-    }
-
-    // UTF-8 only: the plain key of `size` bytes at p as a new arena text.
-    const char16_t* widen(const Unit* p, std::size_t size) {
-        char16_t* const text = arena_.template allocate<char16_t>(size);
-        for (std::size_t k = 0; k < size; ++k)
-            text[k] = p[k];
-        return text;
-    }
-
-    // UTF-8 only: whether the plain key of `size` bytes at p decodes to the text.
-    static bool sameText(const char16_t* text, const Unit* p, std::size_t size) {
-        for (std::size_t k = 0; k < size; ++k)
-            if (text[k] != p[k]) return false;
-        return true;
-    }
-
-    // UTF-8 only: the first quote, backslash or non-ASCII byte at or after p, or the end.
-    const Unit* findSpecial(const Unit* p) const {
-#ifdef TAPELOFT_JSON_SSE2
-        const __m128i quote = _mm_set1_epi8('"');
-        const __m128i backslash = _mm_set1_epi8('\\');
-        while (end_ - p >= 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i special = _mm_or_si128(
-                bytes, _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
-            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-            if (mask != 0) return p + std::countr_zero(mask);
-            p += 16;
-        }
-#endif
-        while (p != end_ && *p < 0x80 && *p != '"' && *p != '\\')
-            ++p;
-        return p;
-    }
-
-    // Reads the size < 8 bytes at p as one little-endian word, in one load where eight bytes are
-    // there to read.
-    std::uint64_t loadPartial(const Unit* p, std::size_t size) const {
-        if (std::endian::native == std::endian::little && end_ - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, sizeof word);
-            return word & ((std::uint64_t{1} << (8 * size)) - 1);
-        }
-        std::uint64_t word = 0;
-        for (std::size_t k = size; k > 0; --k)
-            word = (word << 8) | p[k - 1];
-        return word;
-    }
-
-    // UTF-8 only: hashKey of a plain key's decoding, from its bytes.
-    std::uint32_t hashBytes(const Unit* p, std::size_t size) const {
-        detail::KeyHasher hasher(secret_);
-        std::size_t k = 0;
-        for (; k + 8 <= size; k += 8)
-            hasher.add(littleEndianWord(p + k));
-        return hasher.finish(loadPartial(p + k, size - k) | detail::KeyHasher::lengthTag(size, false));
-    }
-
-    // The eight bytes at p as a little-endian word.
-    static std::uint64_t littleEndianWord(const Unit* p) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        if constexpr (std::endian::native == std::endian::big) {
-            std::uint64_t swapped = 0;
-            for (int k = 0; k < 8; ++k, word >>= 8)
-                swapped = (swapped << 8) | (word & 0xFF);
-            word = swapped;
-        }
-        return word;
-    }
-
-    // UTF-8 only: whether the size bytes at p and the quote after them equal those at raw, an
-    // earlier plain key of that size with its closing quote.
-    bool sameRawKey(const Unit* raw, const Unit* p, std::size_t size) const {
-        const std::size_t length = size + 1;
-#ifdef TAPELOFT_JSON_SSE2
-        // raw lies before p, so sixteen bytes can be read at both wherever they can at p.
-        if (end_ - p >= 16) {
-            if (length <= 16) return (differ16(raw, p) & ((1u << length) - 1)) == 0;
-            if (static_cast<std::size_t>(end_ - p) < length) return false;
-            for (std::size_t k = 0; k + 16 < length; k += 16)
-                if (differ16(raw + k, p + k) != 0) return false;
-            return differ16(raw + length - 16, p + length - 16) == 0; // the last sixteen, overlapping
-        }
-#endif
-        if (static_cast<std::size_t>(end_ - p) < length) return false;
-        return p[size] == '"' && sameBytes(raw, p, size);
-    }
-
-#ifdef TAPELOFT_JSON_SSE2
-    // A bit for every one of the sixteen bytes at a and b that differs.
-    static unsigned differ16(const Unit* a, const Unit* b) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y))) ^ 0xFFFFu;
-    }
-#endif
-
-    bool sameBytes(const Unit* a, const Unit* b, std::size_t size) const {
-        if (size < 8) return loadPartial(a, size) == loadPartial(b, size);
-        std::uint64_t x, y;
-        for (std::size_t k = 0; k + 8 < size; k += 8) {
-            std::memcpy(&x, a + k, sizeof x);
-            std::memcpy(&y, b + k, sizeof y);
-            if (x != y) return false;
-        }
-        std::memcpy(&x, a + size - 8, sizeof x);
-        std::memcpy(&y, b + size - 8, sizeof y);
-        return x == y;
-    }
-
-    // The member of the object under the key, added when new. Objects are numbered as they are
-    // created and are filled in one go (their descendants numbered higher), so a key last added to
-    // an object numbered lower than this one cannot be in it, and one last added to this very object
-    // is found at once. Only a key last seen deeper down, or an object filled a second time, needs a
-    // search.
-    JsonMember& memberFor(JsonObject& object, KeyEntry& key) {
-        JsonMember* found = nullptr;
-        if (object.reopened || key.lastObjectId > object.id)
-            found = search(object, key);
-        else if (key.lastObjectId == object.id)
-            found = key.lastMember;
-        if (found == nullptr) {
-            found = arena_.make<JsonMember>();
-            found->key = &key.record;
-            *object.tail = found;
-            object.tail = &found->next;
-            ++object.count;
-            if (object.slots != nullptr) {
-                if (object.count * 2 > object.slotMask + 1)
-                    buildIndex(object);
-                else
-                    insertIntoIndex(object, found);
-            }
-        }
-        key.lastObjectId = object.id;
-        key.lastMember = found;
-        return *found;
-    }
-
-    // Keys are interned, so equal keys are equal pointers. A large object gets its index here if it
-    // has none yet, and keeps it up to date from then on.
-    JsonMember* search(JsonObject& object, const KeyEntry& key) {
-        if (object.slots == nullptr && object.count > kIndexThreshold) buildIndex(object);
-        if (object.slots == nullptr) {
-            for (JsonMember* m = object.first; m != nullptr; m = m->next)
-                if (m->key == &key.record) return m;
-            return nullptr;
-        }
-        const std::uint16_t tag = tagOf(key.record.hash);
-        for (std::uint32_t slot = key.record.hash & object.slotMask;; slot = (slot + 1) & object.slotMask) {
-            const std::uint16_t found = object.tags[slot];
-            if (found == 0) return nullptr;
-            if (found == tag && object.slots[slot]->key == &key.record) return object.slots[slot];
-        }
-    }
-
-    // At most half the slots are in use, so probes stay short.
-    void buildIndex(JsonObject& object) {
-        const std::uint32_t slotCount = std::bit_ceil(object.count * 2 + 2);
-        object.slots = arena_.allocate<JsonMember*>(slotCount);
-        object.tags = arena_.allocate<std::uint16_t>(slotCount);
-        std::fill_n(object.tags, slotCount, std::uint16_t{0});
-        object.slotMask = slotCount - 1;
-        for (JsonMember* m = object.first; m != nullptr; m = m->next)
-            insertIntoIndex(object, m);
-    }
-
-    static void insertIntoIndex(JsonObject& object, JsonMember* member) {
-        const std::uint32_t hash = member->key->hash;
-        std::uint32_t slot = hash & object.slotMask;
-        while (object.tags[slot] != 0)
-            slot = (slot + 1) & object.slotMask;
-        object.tags[slot] = tagOf(hash);
-        object.slots[slot] = member;
     }
 
     const Unit* parseArray(const Unit* p, JsonValue& node) {
@@ -815,58 +347,11 @@ private:
         return p;
     }
 
-    // The 64-bit value of an integer token from its digits and their sum taken on the way, which
-    // is exact up to 18 digits.
-    static std::uint64_t integerBits(bool negative, std::uint64_t magnitude, const Unit* digits,
-                                     const Unit* end) {
-        if (end - digits > 18) return saturatedInteger(negative, digits, end);
-        return negative ? 0 - magnitude : magnitude;
-    }
-
     static const Unit* setLiteral(JsonValue& node, JsonKind kind, std::int32_t value, const Unit* after) {
         node.setKind(kind);
         node.integer_ = value;
         node.real_ = value;
         return after;
-    }
-
-    // UTF-8 only: adds the leading digits among the eight bytes at p to `magnitude`, returns how many.
-    static std::size_t takeDigits(const Unit* p, std::uint64_t& magnitude) {
-        static constexpr std::uint64_t kPowers[9] = {1,      10,      100,      1000,     10000,
-                                                     100000, 1000000, 10000000, 100000000};
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        const std::uint64_t values = word ^ 0x3030303030303030ull;
-        // A byte is flagged when its value is 10 or more; carries only rise above a flagged byte.
-        const std::uint64_t flags = ((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull;
-        const std::size_t n = flags == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(flags)) / 8;
-        if (n == 0) return 0;
-        magnitude = magnitude * kPowers[n] + digitValue(values, n);
-        return n;
-    }
-
-    // The number that the first n (1 to 8) of the eight digit values in `values` spell, the first
-    // digit in the lowest byte.
-    static std::uint64_t digitValue(std::uint64_t values, std::size_t n) {
-        // Shifting pads the number with leading zeros to eight digits.
-        std::uint64_t v = values << (8 * (8 - n));
-        v = (v * 10) + (v >> 8);
-        v = (((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
-             (((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
-            32;
-        return v & 0xFFFFFFFFu;
-    }
-
-    // Digits of more than 18 places, read as a signed 64-bit number saturating as strtoll does.
-    static std::uint64_t saturatedInteger(bool negative, const Unit* p, const Unit* end) {
-        const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
-        std::uint64_t magnitude = 0;
-        for (; p != end; ++p) {
-            const auto digit = static_cast<std::uint64_t>(*p - '0');
-            if (magnitude > (limit - digit) / 10) return negative ? 0 - limit : limit;
-            magnitude = magnitude * 10 + digit;
-        }
-        return negative ? 0 - magnitude : magnitude;
     }
 
     // The low 32 bits of the 64-bit value, as a signed number.
@@ -884,243 +369,18 @@ private:
         arena_.closeText(text + size);
         node.setKind(JsonKind::Real);
         node.setText(text, static_cast<std::uint32_t>(size));
-        if constexpr (kUtf8) {
-            node.real_ = leadingDouble(reinterpret_cast<const char*>(token),
-                                       reinterpret_cast<const char*>(token + size));
-        } else {
-            // The token is ASCII by construction.
-            char small[64];
-            std::vector<char> large;
-            char* ascii = small;
-            if (size > sizeof small) {
-                large.resize(size);
-                ascii = large.data();
-            }
-            for (std::size_t k = 0; k < size; ++k)
-                ascii[k] = static_cast<char>(token[k]);
-            node.real_ = leadingDouble(ascii, ascii + size);
-        }
+        node.real_ = tokenDouble(token, size);
         node.integer_ = roundToInt32(node.real_);
     }
 
-    // After the opening quote. Decodes up to and over the closing quote into a new arena text.
-    const Unit* parseString(const Unit* p, const char16_t*& text, std::uint32_t& size) {
-        char16_t* capacityEnd = nullptr;
-        char16_t* start = arena_.openText(capacityEnd, 32);
-        char16_t* write = start;
-        for (;;) {
-            copyPlainRun(p, start, write, capacityEnd);
-            // Checked as the text grows: a string over the limit is refused before it is all decoded.
-            if (static_cast<std::size_t>(write - start) >= kMaxTextUnits) return nullptr;
-            if (p == end_) return nullptr;
-            if (capacityEnd - write < 2) arena_.growText(start, write, capacityEnd, 2);
-            const Unit c = *p;
-            if (c == '"') {
-                ++p;
-                break;
-            }
-            if (c != '\\') {
-                appendOrdinary(p, write);
-                continue;
-            }
-            if (++p == end_) return nullptr;
-            switch (*p) {
-            case '"':
-            case '\\':
-            case '/':
-                *write++ = static_cast<char16_t>(*p++);
-                break;
-            case 'n':
-                *write++ = u'\n';
-                ++p;
-                break;
-            case 'r':
-                *write++ = u'\r';
-                ++p;
-                break;
-            case 't':
-                *write++ = u'\t';
-                ++p;
-                break;
-            case 'b':
-                *write++ = u'\b';
-                ++p;
-                break;
-            case 'f':
-                *write++ = u'\f';
-                ++p;
-                break;
-            case 'u':
-                if (!decodeUnicodeEscape(p, write)) return nullptr;
-                break;
-            default:
-                // The backslash is dropped; the character is read as an ordinary one next round.
-                break;
-            }
-        }
-        if (static_cast<std::size_t>(write - start) >= kMaxTextUnits) return nullptr;
-        arena_.closeText(write);
-        text = start;
-        size = static_cast<std::uint32_t>(write - start);
-        return p;
-    }
-
-    // One character that is neither a quote nor a backslash; room for two units is there.
-    void appendOrdinary(const Unit*& p, char16_t*& write) const {
-        if constexpr (kUtf8) {
-            if (*p < 0x80) {
-                *write++ = *p++;
-                return;
-            }
-            char32_t cp = 0;
-            p += decodeUtf8At(utf8View(), static_cast<std::size_t>(p - begin_), cp);
-            if (cp >= 0x10000) {
-                *write++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-                *write++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-            } else {
-                *write++ = static_cast<char16_t>(cp);
-            }
-        } else {
-            *write++ = *p++;
-        }
-    }
-
-    // At the 'u'. More than four units must follow it; four are read as hex up to the first
-    // non-hex unit and all four are consumed. Room for two units is there.
-    bool decodeUnicodeEscape(const Unit*& at, char16_t*& write) const {
-        unsigned value = 0;
-        bool reading = true;
-        auto take = [&](char32_t unit) {
-            const int digit = unit < 0x80 ? hexDigit(unit) : -1;
-            if (digit < 0) reading = false;
-            if (reading) value = value * 16 + static_cast<unsigned>(digit);
-        };
-        if constexpr (kUtf8) {
-            // Count in UTF-16 units: a four-byte character is two, and the fourth unit may be the
-            // first half of a pair, whose second half is then the next character of the string.
-            const Unit* p = at + 1;
-            int units = 0;
-            char16_t pendingLow = 0;
-            while (units < 4) {
-                if (p == end_) return false;
-                if (*p < 0x80) {
-                    take(*p++);
-                    ++units;
-                    continue;
-                }
-                char32_t cp = 0;
-                p += decodeUtf8At(utf8View(), static_cast<std::size_t>(p - begin_), cp);
-                reading = false;
-                if (cp >= 0x10000) {
-                    if (units == 3) pendingLow = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-                    units += 2;
-                } else {
-                    ++units;
-                }
-            }
-            if (pendingLow == 0 && p == end_) return false;
-            at = p;
-            if (value != 0) *write++ = static_cast<char16_t>(value);
-            if (pendingLow != 0) *write++ = pendingLow;
-        } else {
-            if (end_ - at - 1 <= 4) return false;
-            for (int k = 1; k <= 4; ++k)
-                take(at[k]);
-            at += 5;
-            if (value != 0) *write++ = static_cast<char16_t>(value);
-        }
-        return true;
-    }
-
-    // Copies the run of units that need no decoding: anything but quote and backslash, and for
-    // UTF-8 only ASCII. Whole blocks are widened at once; units written past the run lie in room
-    // that is reserved but not yet used. Stops once the text has reached the string limit.
-    void copyPlainRun(const Unit*& at, char16_t*& start, char16_t*& write, char16_t*& capacityEnd) {
-        const Unit* p = at;
-        char16_t* w = write;
-        // Each input unit of a run gives one unit of text.
-        const Unit* const stop = p + std::min(static_cast<std::size_t>(end_ - p),
-                                              kMaxTextUnits - static_cast<std::size_t>(w - start));
-        if constexpr (kUtf8) {
-#ifdef TAPELOFT_JSON_SSE2
-            const __m128i quote = _mm_set1_epi8('"');
-            const __m128i backslash = _mm_set1_epi8('\\');
-            const __m128i zero = _mm_setzero_si128();
-            while (stop - p >= 16) {
-                if (capacityEnd - w < 16) {
-                    arena_.growText(start, w, capacityEnd, 16);
-                }
-                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-                const __m128i special = _mm_or_si128(
-                    bytes, _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
-                const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(w), _mm_unpacklo_epi8(bytes, zero));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(w + 8), _mm_unpackhi_epi8(bytes, zero));
-                const auto plain = mask == 0 ? 16 : std::countr_zero(mask);
-                w += plain;
-                p += plain;
-                if (mask != 0) {
-                    at = p;
-                    write = w;
-                    return;
-                }
-            }
-#else
-            if constexpr (std::endian::native == std::endian::little) {
-                constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-                constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-                while (stop - p >= 8) {
-                    if (capacityEnd - w < 8) arena_.growText(start, w, capacityEnd, 8);
-                    std::uint64_t word;
-                    std::memcpy(&word, p, 8);
-                    const std::uint64_t quote = word ^ (kOnes * '"');
-                    const std::uint64_t backslash = word ^ (kOnes * '\\');
-                    // The lowest flagged byte is exact: false flags only sit above a true one.
-                    const std::uint64_t special =
-                        (word | ((quote - kOnes) & ~quote) | ((backslash - kOnes) & ~backslash)) & kHighs;
-                    const std::size_t plain =
-                        special == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(special)) / 8;
-                    const std::uint64_t low = spread(word & 0xFFFFFFFFu), high = spread(word >> 32);
-                    std::memcpy(w, &low, sizeof low);
-                    std::memcpy(w + 4, &high, sizeof high);
-                    w += plain;
-                    p += plain;
-                    if (plain < 8) {
-                        at = p;
-                        write = w;
-                        return;
-                    }
-                }
-            }
-#endif
-        }
-        for (;;) {
-            if (p == stop || (kUtf8 && *p >= 0x80) || *p == '"' || *p == '\\') break;
-            if (capacityEnd == w) arena_.growText(start, w, capacityEnd, 1);
-            *w++ = *p++;
-        }
-        at = p;
-        write = w;
-    }
-
-    // Four bytes to four little-endian 16-bit lanes.
-    static std::uint64_t spread(std::uint64_t v) {
-        v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
-        return (v | (v << 8)) & 0x00FF00FF00FF00FFull;
-    }
-
-    std::string_view utf8View() const {
-        return {reinterpret_cast<const char*>(begin_), static_cast<std::size_t>(end_ - begin_)};
-    }
-
+    // First, at the parser's own address: the key path hands it on without computing one.
+    JsonStringReader<Unit> strings_;
     const Unit* const begin_;
     const Unit* const end_;
     JsonArena& arena_;
-    const KeyHashSecret secret_ = keyHashSecret();
+    JsonKeyTable<Unit> keys_;
+    JsonObjectBuilder objects_;
     std::vector<JsonValue> stack_;
-    // Open addressing over the key entries by their hash, half full at most.
-    std::vector<KeyEntry*> keyTable_ = std::vector<KeyEntry*>(256, nullptr);
-    std::size_t keyCount_ = 0;
     // The first key of the last object at each depth, valid up to guessedDepth_.
     std::array<KeyEntry*, kMaxDepth + 1> firstKeys_;
     int guessedDepth_ = 0;

@@ -66,4 +66,9 @@ private:
     std::uint64_t v0_, v1_, v2_, v3_;
 };
 
+// The hash of a key's text: its low bytes eight units a word, then its high bytes when there are any.
+// An ASCII key so gives the words of its UTF-8 bytes (JsonKeyTable::hashBytes), so that a plain key in
+// UTF-8 input needs no decoding to be looked up.
+std::uint32_t hashKey(const KeyHashSecret& secret, const char16_t* key, std::size_t size);
+
 } // namespace tapeloft::detail
