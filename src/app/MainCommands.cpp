@@ -76,6 +76,10 @@ fs::path MainCommands::settingsPath() const {
     return workFolder_ / pathFromText(settings::fileName);
 }
 
+fs::path MainCommands::recordCachePath() const {
+    return workFolder_ / pathFromText(kRecordCacheFileName);
+}
+
 fs::path MainCommands::columnOrderPath() const {
     return workFolder_ / pathFromText(kColumnOrderFileName);
 }
@@ -130,17 +134,24 @@ void MainCommands::applySortKinds() {
 
 // --- Commands ------------------------------------------------------------------------------------------
 
-void MainCommands::scanFolder(ReplayListKind kind) {
+void MainCommands::scanFolder(ReplayListKind kind, bool ignoreCache) {
     const std::u16string& path = folder(kind);
     if (!isConfiguredFolder(path)) return;
+    if (!cache_) {
+        cache_ = RecordCache::open(recordCachePath());
+        if (!cache_->usable() && listener_) listener_->notice(state_.message(MsgCacheBypassed));
+    }
     ListModel& target = list(kind);
     target.removeAllRows();
-    scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_);
+    ReplayScanOptions options;
+    options.cache = &*cache_;
+    options.ignoreCache = ignoreCache;
+    scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_, options);
 }
 
-void MainCommands::rescan() {
-    scanFolder(ReplayListKind::Replays);
-    scanFolder(ReplayListKind::Favourites);
+void MainCommands::rescan(bool ignoreCache) {
+    scanFolder(ReplayListKind::Replays, ignoreCache);
+    scanFolder(ReplayListKind::Favourites, ignoreCache);
     statusChanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/ReplayList.h"
 #include "base/Settings.h"
+#include "library/RecordCache.h"
 
 #include <filesystem>
 #include <optional>
@@ -25,6 +26,8 @@ public:
     virtual void folderChanged(ReplayListKind /*kind*/) {}
     // Row counts may have changed: the status bar is to show statusText() again.
     virtual void statusChanged() {}
+    // A passing remark for the status bar that needs no answer (the record cache cannot be used).
+    virtual void notice(std::u16string_view /*text*/) {}
 };
 
 enum class FolderChoice {
@@ -92,9 +95,11 @@ public:
 
     // --- Commands ----------------------------------------------------------------------------------
     // Empties the list and scans its folder into it when the folder is configured; otherwise nothing.
-    void scanFolder(ReplayListKind kind);
+    // Unchanged files come from the record cache unless ignoreCache asks for every file to be read.
+    void scanFolder(ReplayListKind kind, bool ignoreCache = false);
     // Both folders, replays first, then the status bar.
-    void rescan();
+    void rescan(bool ignoreCache = false);
+    std::filesystem::path recordCachePath() const;
     // The folder chooser for one list. A cancelled chooser changes nothing; a refused folder (messages
     // 114, 113) keeps the previous one in memory and on disk. An accepted folder is stored in
     // Settings.ini (a failure to store is shown: message 116), shown, and scanned.
@@ -146,6 +151,8 @@ private:
     FileOperations& files_;
     std::filesystem::path workFolder_;
     MainCommandsListener* listener_ = nullptr;
+    // Opened at the first scan; bypassed for good when it cannot be used.
+    std::optional<RecordCache> cache_;
 };
 
 } // namespace tapeloft

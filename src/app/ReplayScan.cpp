@@ -5,6 +5,8 @@
 #include "app/ReplayList.h"
 #include "base/BuiltInTexts.h"
 #include "base/Language.h"
+#include "library/CachedScan.h"
+#include "library/RecordCache.h"
 #include "replay/BattleRecord.h"
 #include "replay/FolderScan.h"
 
@@ -66,15 +68,29 @@ void addBattleRecord(std::u16string_view path, ListModel& list, const Language& 
 
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter, const Language& language, Platform& platform,
-                      int workers) {
-    platform.progressBegin(language.message(MsgScanTitle),
-                           language.message(MsgScanCaption) + std::u16string(folder));
+                      const ReplayScanOptions& options) {
+    platform.progressBegin(language.message(MsgScanTitle), language.message(MsgScanCaption) + std::u16string(folder));
     ListScanObserver observer(list, platform);
     list.beginBulkUpdate();
-    scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, workers);
+    if (options.cache != nullptr && options.cache->usable()) {
+        CachedScanOptions cached;
+        cached.workers = options.workers;
+        cached.ignoreEntries = options.ignoreCache;
+        scanReplayFilesCached(folder, nameFilter, extensionFilter, language, *options.cache, observer, cached);
+    } else {
+        scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, options.workers);
+    }
     list.endBulkUpdate();
     platform.progressEnd();
     list.sortList(ColumnDate, SortDirection::Descending);
+}
+
+void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
+                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
+                      int workers) {
+    ReplayScanOptions options;
+    options.workers = workers;
+    scanReplayFolder(folder, list, nameFilter, extensionFilter, language, platform, options);
 }
 
 } // namespace tapeloft

@@ -11,6 +11,13 @@ struct BattleRecord;
 class Language;
 class ListModel;
 class Platform;
+class RecordCache;
+
+struct ReplayScanOptions final {
+    int workers = 0;              // as for scanReplayFiles
+    RecordCache* cache = nullptr; // none: every file is read
+    bool ignoreCache = false;     // read every file all the same, and refresh the cache with it
+};
 
 // Background of a row whose battle has no readable results: red 250, green 216, blue 222.
 inline constexpr std::uint32_t kNoResultsTintRgb = 0xFAD8DE;
@@ -26,6 +33,9 @@ void addBattleRecord(std::u16string_view path, ListModel& list, const Language& 
 // Appends a battle record for every accepted file below the folder with a progress window, then sorts
 // the list by date, newest first. Problems with single files show in their rows or message boxes.
 // `workers` as for scanReplayFiles; the rows, message boxes and platform calls are the same either way.
+void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
+                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
+                      const ReplayScanOptions& options);
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter, const Language& language, Platform& platform,
                       int workers = 0);

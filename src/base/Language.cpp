@@ -2,6 +2,9 @@
 
 #include "base/TextCodec.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace tapeloft {
 
 namespace {
@@ -11,9 +14,39 @@ const std::u16string& notAvailable() {
     return text;
 }
 
+// FNV-1a over every group, key and value in sorted order, each text ended by a unit no text holds here.
+std::uint64_t fingerprintOf(const std::unordered_map<std::u16string, std::unordered_map<std::u16string, std::u16string>>& groups) {
+    constexpr std::uint64_t kPrime = 0x100000001B3ull;
+    std::uint64_t hash = 0xCBF29CE484222325ull;
+    const auto add = [&hash](std::u16string_view text) {
+        for (const char16_t unit : text) {
+            hash = (hash ^ (unit & 0xFFu)) * kPrime;
+            hash = (hash ^ (unit >> 8)) * kPrime;
+        }
+        hash = (hash ^ 0xFFFFu) * kPrime;
+    };
+    std::vector<const std::u16string*> names;
+    for (const auto& group : groups)
+        names.push_back(&group.first);
+    std::sort(names.begin(), names.end(), [](auto a, auto b) { return *a < *b; });
+    for (const std::u16string* name : names) {
+        add(*name);
+        const auto& entries = groups.at(*name);
+        std::vector<const std::pair<const std::u16string, std::u16string>*> keys;
+        for (const auto& entry : entries)
+            keys.push_back(&entry);
+        std::sort(keys.begin(), keys.end(), [](auto a, auto b) { return a->first < b->first; });
+        for (const auto* entry : keys) {
+            add(entry->first);
+            add(entry->second);
+        }
+    }
+    return hash;
+}
+
 } // namespace
 
-Language::Language() {
+Language::Language() : fingerprint_(fingerprintOf({})) {
     for (int n = 1; n <= messageCount; ++n)
         messages_[static_cast<std::size_t>(n)] = notAvailable();
 }
@@ -28,6 +61,7 @@ Language::Language(const PrefFile& prefs) {
     }
     for (int n = 1; n <= messageCount; ++n)
         messages_[static_cast<std::size_t>(n)] = lookupOr(u"text", u"txt" + decimal(n), notAvailable());
+    fingerprint_ = fingerprintOf(groups_);
 }
 
 Language Language::load(const std::filesystem::path& file) {

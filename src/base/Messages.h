@@ -1,6 +1,6 @@
 #pragma once
 
-// The numbers of the language file's messages ("txt1" ... "txt120") that the program shows.
+// The numbers of the language file's messages ("txt1", "txt2", ...) that the program shows.
 namespace tapeloft {
 
 enum MessageId : int {
@@ -87,6 +87,7 @@ enum MessageId : int {
     MsgTooManyRows = 117,
     MsgShellPriceTip = 118,
     MsgReplayGone = 119,
+    MsgCacheBypassed = 140,
 };
 
 } // namespace tapeloft

@@ -5,6 +5,7 @@
 #include "app/Platform.h"
 #include "app/ReplayList.h"
 #include "app/ReplayScan.h"
+#include "library/RecordCache.h"
 #include "base/Language.h"
 #include "base/Settings.h"
 #include "base/TextCodec.h"
@@ -27,11 +28,11 @@ constexpr std::string_view kHelp =
     "Reads Ironvale replays (*.ivlreplay) the way Tapeloft does, without a window.\n"
     "\n"
     "Commands:\n"
-    "  list [--lang FILE] FOLDER\n"
+    "  list [--lang FILE] [--cache FILE] [--no-cache] FOLDER\n"
     "      Scans FOLDER and everything below it, as the program's folder scan does, and writes one\n"
     "      JSON line per list row, newest first: {\"cells\": [40 strings], \"tint\": true|false}.\n"
     "      \"tint\" is true for replays without readable results.\n"
-    "  export [--lang FILE] FOLDER OUT\n"
+    "  export [--lang FILE] [--cache FILE] [--no-cache] FOLDER OUT\n"
     "      Scans FOLDER as list does and writes the list as an Excel workbook (.xls) to OUT; \".xls\" is\n"
     "      appended when the file name does not end in it. Prints the name of the file written.\n"
     "  details [--lang FILE] [--settings FILE] REPLAY\n"
@@ -55,6 +56,9 @@ constexpr std::string_view kHelp =
     "  --lang FILE       language file for names and messages; default: the \"Lang\" setting of\n"
     "                    the settings file, else rus.lng\n"
     "  --settings FILE   settings file (details only); default: ./Settings.ini\n"
+    "  --cache FILE      record cache (an SQLite database, created when missing): replays whose size\n"
+    "                    and time are unchanged are not read again; default: no cache\n"
+    "  --no-cache        read every replay, even with --cache (whose entries are then renewed)\n"
     "\n"
     "Message boxes the program would show are written to standard error as one line \"TITLE: TEXT\".\n"
     "Exit status: 0 on success, 2 for a usage error, 1 when the command could not be carried out.\n"
@@ -86,6 +90,8 @@ private:
 struct Arguments {
     std::optional<std::u16string> lang;
     std::optional<std::u16string> settings;
+    std::optional<std::u16string> cache;
+    bool noCache = false;
     std::vector<std::u16string> positional;
 };
 
@@ -94,7 +100,8 @@ struct FileOption {
     std::u16string_view name;
     std::optional<std::u16string> Arguments::*value;
 };
-constexpr FileOption kFileOptions[] = {{u"--lang", &Arguments::lang}, {u"--settings", &Arguments::settings}};
+constexpr FileOption kFileOptions[] = {
+    {u"--lang", &Arguments::lang}, {u"--settings", &Arguments::settings}, {u"--cache", &Arguments::cache}};
 
 // Splits options from positional arguments; nullopt (after a message) on an unknown option.
 std::optional<Arguments> parseArguments(const std::vector<std::u16string>& args, std::ostream& err) {
@@ -118,6 +125,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::u16string>& args,
             if (matched) break;
         }
         if (matched) continue;
+        if (a == u"--no-cache") {
+            parsed.noCache = true;
+            continue;
+        }
         if (a.size() > 1 && a[0] == u'-' && a != u"-") {
             err << "tapeloft-cli: unknown option '" << terminalBytes(a) << "' (see tapeloft-cli --help)\n";
             return std::nullopt;
@@ -138,17 +149,31 @@ Language loadLanguage(const std::u16string& explicitFile, const std::filesystem:
     return Language::load(pathFromText(name));
 }
 
+// The record cache named by --cache; none without it.
+std::optional<RecordCache> openCache(const Arguments& arguments, std::ostream& err) {
+    if (!arguments.cache) return std::nullopt;
+    RecordCache cache = RecordCache::open(pathFromText(*arguments.cache));
+    if (!cache.usable())
+        err << "tapeloft-cli: the record cache '" << terminalBytes(*arguments.cache)
+            << "' cannot be used; every replay is read\n";
+    return cache;
+}
+
 // The replay list of a folder, scanned as the program does; nullopt (after a message) when it is no folder.
 std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const Language& language,
-                                            std::ostream& err) {
+                                            const Arguments& arguments, std::ostream& err) {
     std::error_code ec;
     if (!std::filesystem::is_directory(pathFromText(folder), ec)) {
         err << "tapeloft-cli: '" << terminalBytes(folder) << "' is not a folder\n";
         return std::nullopt;
     }
     ConsolePlatform platform(err);
+    std::optional<RecordCache> cache = openCache(arguments, err);
     ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
-    scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform);
+    ReplayScanOptions options;
+    options.cache = cache ? &*cache : nullptr;
+    options.ignoreCache = arguments.noCache;
+    scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform, options);
     return list;
 }
 
@@ -170,7 +195,7 @@ ScannedFolder scanForCommand(const Arguments& arguments, std::string_view comman
     }
     const Language language = loadLanguage(arguments.lang.value_or(u""), defaultSettingsFile());
     ScannedFolder scanned;
-    scanned.list = scanFolderArgument(arguments.positional[0], language, err);
+    scanned.list = scanFolderArgument(arguments.positional[0], language, arguments, err);
     scanned.status = scanned.list ? 0 : 1;
     return scanned;
 }

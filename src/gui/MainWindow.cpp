@@ -33,6 +33,8 @@ namespace {
 
 // Stored sizes below this are taken for damage and replaced by the built size.
 constexpr int kSmallestRestoredSide = 100;
+// How long a remark stays in the status bar before the row counts come back.
+constexpr int kNoticeMilliseconds = 10000;
 
 // A list that draws its selection in the active colours only while it has the keyboard focus, so that its
 // palette's inactive colours decide whether the selection stays visible without it.
@@ -317,6 +319,10 @@ void MainWindow::folderChanged(ReplayListKind kind) {
     field->setCursorPosition(0);
 }
 
+void MainWindow::notice(std::u16string_view text) {
+    statusBar_->showMessage(toQString(text), kNoticeMilliseconds);
+}
+
 void MainWindow::statusChanged() {
     statusFields_[0]->setText(toQString(commands_.statusText(ReplayListKind::Replays)));
     statusFields_[1]->setText(toQString(commands_.statusText(ReplayListKind::Favourites)));
@@ -377,7 +383,8 @@ void MainWindow::dispatch(int window, int control, UiEvent event) {
         commands_.chooseFolder(Kind::Favourites);
         break;
     case kRescanButton:
-        commands_.rescan();
+        // With Shift every replay is read again, whatever the record cache holds.
+        commands_.rescan(QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
         break;
     case kExportReplaysButton:
         commands_.exportList(Kind::Replays);

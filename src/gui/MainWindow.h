@@ -114,6 +114,7 @@ private:
 
     void folderChanged(ReplayListKind kind) override;
     void statusChanged() override;
+    void notice(std::u16string_view text) override;
 
     AppState& state_;
     std::unique_ptr<QtPlatform> ownPlatform_;

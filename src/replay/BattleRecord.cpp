@@ -94,6 +94,7 @@ BattleRecord extractBattleRecord(std::u16string_view path, const Language& langu
 BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_view path,
                                     const Language& language) {
     BattleRecord record;
+    record.contentRead = blocks.status != ReplayStatus::NotOpened;
     Cells cells;
     cells[ColumnPath] = path;
     // A row cannot hold a path with a line feed (see joinCells), and a changed one would name another file.

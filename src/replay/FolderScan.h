@@ -42,11 +42,33 @@ public:
     virtual void fileDone() {}
 };
 
-// Extracts the battle record of every accepted file below the folder and reports it to the observer.
-// Files are read by `workers` background threads (0: one per core; 1: none, the plain walk); what the
-// observer hears is the same either way.
+// Where a scan gets the record of a file. Called on the scan's worker threads, so it must be safe to call
+// from several at once.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    virtual BattleRecord record(const std::u16string& path) const = 0;
+};
+
+// The record as the file holds it: read and extracted in the language.
+class ExtractingRecordSource final : public RecordSource {
+public:
+    explicit ExtractingRecordSource(const Language& language) : language_(language) {}
+    BattleRecord record(const std::u16string& path) const override;
+
+private:
+    const Language& language_;
+};
+
+// Reports the battle record of every accepted file below the folder to the observer. Records come from
+// `source` on `workers` background threads (0: one per core; 1: none, the plain walk); what the observer
+// hears is the same either way.
 void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
-                     std::u16string_view extensionFilter, const Language& language,
+                     std::u16string_view extensionFilter, const RecordSource& source,
                      FolderScanObserver& observer, int workers = 0);
+// The same, each record read and extracted in the language.
+void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+                     std::u16string_view extensionFilter, const Language& language, FolderScanObserver& observer,
+                     int workers = 0);
 
 } // namespace tapeloft

@@ -206,10 +206,11 @@ EXPECT_TRUE(fs::is_directory(s.dir.path() / "ColumnOrder.Dat"));
     expectMessages(s, {s.msg(116) + u"Settings.ini", s.msg(116) + u"ColumnOrder.Dat"});
     EXPECT_EQ(readBytes(s.settings()), settingsBefore);
     EXPECT_EQ(readBytes(s.dir.path() / "ColumnOrder.Dat"), orderBefore);
-    // Nothing but the two files and the replay folders is left in the work folder.
+    // Nothing but the two files, the record cache and the replay folders is left in the work folder.
     for (const auto& entry : fs::directory_iterator(s.dir.path()))
         EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "Settings.ini" ||
-                    entry.path().filename() == "ColumnOrder.Dat")
+                    entry.path().filename() == "ColumnOrder.Dat" ||
+                    entry.path().filename().string().starts_with("RecordCache.sqlite"))
             << entry.path();
 }
 #endif
