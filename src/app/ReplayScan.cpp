@@ -69,14 +69,16 @@ void addBattleRecord(std::u16string_view path, ListModel& list, const Language& 
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter, const Language& language, Platform& platform,
                       const ReplayScanOptions& options) {
-    platform.progressBegin(language.message(MsgScanTitle), language.message(MsgScanCaption) + std::u16string(folder));
+    platform.progressBegin(language.message(MsgScanTitle),
+                           language.message(MsgScanCaption) + std::u16string(folder));
     ListScanObserver observer(list, platform);
     list.beginBulkUpdate();
     if (options.cache != nullptr && options.cache->usable()) {
         CachedScanOptions cached;
         cached.workers = options.workers;
         cached.ignoreEntries = options.ignoreCache;
-        scanReplayFilesCached(folder, nameFilter, extensionFilter, language, *options.cache, observer, cached);
+        scanReplayFilesCached(folder, nameFilter, extensionFilter, language, *options.cache, observer,
+                              cached);
     } else {
         scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, options.workers);
     }

@@ -15,7 +15,8 @@ const std::u16string& notAvailable() {
 }
 
 // FNV-1a over every group, key and value in sorted order, each text ended by a unit no text holds here.
-std::uint64_t fingerprintOf(const std::unordered_map<std::u16string, std::unordered_map<std::u16string, std::u16string>>& groups) {
+std::uint64_t fingerprintOf(
+    const std::unordered_map<std::u16string, std::unordered_map<std::u16string, std::u16string>>& groups) {
     constexpr std::uint64_t kPrime = 0x100000001B3ull;
     std::uint64_t hash = 0xCBF29CE484222325ull;
     const auto add = [&hash](std::u16string_view text) {

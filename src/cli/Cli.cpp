@@ -5,12 +5,12 @@
 #include "app/Platform.h"
 #include "app/ReplayList.h"
 #include "app/ReplayScan.h"
-#include "library/RecordCache.h"
 #include "base/Language.h"
 #include "base/Settings.h"
 #include "base/TextCodec.h"
 #include "cli/JsonOutput.h"
 #include "details/BattleDetails.h"
+#include "library/RecordCache.h"
 #include "replay/FolderScan.h"
 
 #include <filesystem>

@@ -12,7 +12,8 @@
 namespace tapeloft {
 
 CachingRecordSource::CachingRecordSource(const RecordSource& reader,
-                                         std::unordered_map<std::u16string, CachedRecord> known, StampReader stamp)
+                                         std::unordered_map<std::u16string, CachedRecord> known,
+                                         StampReader stamp)
     : reader_(reader), known_(std::move(known)), stamp_(std::move(stamp)) {}
 
 BattleRecord CachingRecordSource::record(const std::u16string& path) const {

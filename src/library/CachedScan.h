@@ -46,7 +46,7 @@ private:
 
 struct CachedScanOptions final {
     int workers = 0;
-    bool ignoreEntries = false;          // read every file, and refresh the cache with what was read
+    bool ignoreEntries = false;           // read every file, and refresh the cache with what was read
     const RecordSource* reader = nullptr; // how files are read: by default extracted in the language
     StampReader stamp = stampOf;
 };

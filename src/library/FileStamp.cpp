@@ -26,7 +26,8 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& file) {
     FileStamp stamp;
     stamp.size = static_cast<std::int64_t>(info.st_size);
 #if defined(__APPLE__)
-    stamp.modifiedNs = static_cast<std::int64_t>(info.st_mtimespec.tv_sec) * 1'000'000'000 + info.st_mtimespec.tv_nsec;
+    stamp.modifiedNs =
+        static_cast<std::int64_t>(info.st_mtimespec.tv_sec) * 1'000'000'000 + info.st_mtimespec.tv_nsec;
 #else
     stamp.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 #endif

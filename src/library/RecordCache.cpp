@@ -111,11 +111,12 @@ enum class Prepared { Ready, Damaged, Foreign, Failed };
 
 // Makes the tables of a new database, or checks an existing one is ours and current.
 Prepared prepare(sqlite::Database& db) {
-    // WAL keeps readers and the writer of a second instance out of each other's way.
-    db.execute("PRAGMA journal_mode=WAL");
     const std::optional<std::int64_t> version = db.queryInteger("PRAGMA user_version");
     if (!version) return db.outcome() == sqlite::Outcome::Corrupt ? Prepared::Damaged : Prepared::Failed;
+    // A newer program's cache is left exactly as it is.
     if (*version > kCacheVersion) return Prepared::Foreign;
+    // WAL keeps readers and the writer of a second instance out of each other's way.
+    db.execute("PRAGMA journal_mode=WAL");
     if (*version < kCacheVersion) {
         const std::optional<std::int64_t> tables = db.queryInteger("SELECT count(*) FROM sqlite_master");
         if (!tables) return db.outcome() == sqlite::Outcome::Corrupt ? Prepared::Damaged : Prepared::Failed;
@@ -146,7 +147,9 @@ RecordCache RecordCache::open(const std::filesystem::path& file) {
         switch (prepare(db)) {
         case Prepared::Ready:
             cache.db_ = std::move(db);
-            cache.opening_ = attempt > 0 ? CacheOpening::Rebuilt : existed ? CacheOpening::Opened : CacheOpening::Created;
+            cache.opening_ = attempt > 0 ? CacheOpening::Rebuilt
+                             : existed   ? CacheOpening::Opened
+                                         : CacheOpening::Created;
             return cache;
         case Prepared::Damaged:
             db = sqlite::Database();
@@ -161,16 +164,17 @@ RecordCache RecordCache::open(const std::filesystem::path& file) {
 }
 
 std::unordered_map<std::u16string, CachedRecord> RecordCache::entriesBelow(std::u16string_view folderPrefix,
-                                                                          std::uint64_t language) {
+                                                                           std::uint64_t language) {
     std::unordered_map<std::u16string, CachedRecord> entries;
     if (!db_) return entries;
     const Bytes low = bytesOf(folderPrefix);
     const Bytes high = upperBoundOf(low);
     sqlite::Statement select = db_.prepare(
-        high.empty() ? "SELECT path, size, modified, inode, kind, row, checksum FROM records WHERE path >= ?1 AND "
-                       "language = ?3"
-                     : "SELECT path, size, modified, inode, kind, row, checksum FROM records WHERE path >= ?1 AND "
-                       "path < ?2 AND language = ?3");
+        high.empty()
+            ? "SELECT path, size, modified, inode, kind, row, checksum FROM records WHERE path >= ?1 AND "
+              "language = ?3"
+            : "SELECT path, size, modified, inode, kind, row, checksum FROM records WHERE path >= ?1 AND "
+              "path < ?2 AND language = ?3");
     if (!select) {
         db_ = sqlite::Database();
         return entries;
@@ -230,8 +234,9 @@ bool RecordCache::update(std::u16string_view folderPrefix, std::span<const Fresh
     // Entries of files that are gone, whatever language made them.
     const Bytes low = bytesOf(folderPrefix);
     const Bytes high = upperBoundOf(low);
-    sqlite::Statement below = db_.prepare(high.empty() ? "SELECT path FROM records WHERE path >= ?1"
-                                                       : "SELECT path FROM records WHERE path >= ?1 AND path < ?2");
+    sqlite::Statement below =
+        db_.prepare(high.empty() ? "SELECT path FROM records WHERE path >= ?1"
+                                 : "SELECT path FROM records WHERE path >= ?1 AND path < ?2");
     if (!below) return fail();
     below.bind(1, low);
     if (!high.empty()) below.bind(2, high);

@@ -34,7 +34,8 @@ enum class CacheOpening {
     Opened,   // an existing cache of this program
     Created,  // there was none
     Rebuilt,  // it was damaged or from an older program, and starts empty again
-    Bypassed, // it cannot be used (locked, read-only folder, from a newer program, ...): scans read every file
+    Bypassed, // it cannot be used (locked, read-only folder, from a newer program, ...): scans read every
+              // file
 };
 
 class RecordCache final {
@@ -49,7 +50,7 @@ public:
     // with a separator) whose texts were made in that language. An entry that fails its check is left out,
     // so its file is read again. Empty, and the cache no longer used, when the database fails.
     std::unordered_map<std::u16string, CachedRecord> entriesBelow(std::u16string_view folderPrefix,
-                                                                 std::uint64_t language);
+                                                                  std::uint64_t language);
 
     // In one transaction: keeps the fresh records and, unless `present` is null, forgets the files below the
     // folder that are not in it. False (nothing changed) when the database is busy or fails; the next scan

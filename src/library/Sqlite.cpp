@@ -77,7 +77,8 @@ std::span<const std::byte> Statement::bytes(int column) const {
 
 // --- Database -------------------------------------------------------------------------------------------
 
-Database::Database(Database&& other) noexcept : db_(std::exchange(other.db_, nullptr)), outcome_(other.outcome_) {}
+Database::Database(Database&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), outcome_(other.outcome_) {}
 
 Database& Database::operator=(Database&& other) noexcept {
     if (this != &other) {
@@ -95,8 +96,9 @@ Database::~Database() {
 Database Database::open(const std::filesystem::path& file, int busyMilliseconds) {
     sqlite3* db = nullptr;
     const std::u8string name = file.u8string();
-    const int code = sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int code =
+        sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code != SQLITE_OK) {
         sqlite3_close_v2(db);
         return {};
