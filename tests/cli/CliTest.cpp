@@ -124,7 +124,7 @@ TEST(CliList, UsageErrorsFailClearly) {
     EXPECT_EQ(run.exitCode, 2);
     run = runCli({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("list [--lang FILE] FOLDER"), std::string::npos);
+    EXPECT_NE(run.out.find("list [--lang FILE] [--cache FILE] [--no-cache] FOLDER"), std::string::npos);
 }
 
 namespace {
