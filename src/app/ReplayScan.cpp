@@ -73,12 +73,14 @@ void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16strin
                            language.message(MsgScanCaption) + std::u16string(folder));
     ListScanObserver observer(list, platform);
     list.beginBulkUpdate();
-    if (options.cache != nullptr && options.cache->usable()) {
+    if ((options.cache != nullptr && options.cache->usable()) || options.stamps != nullptr) {
         CachedScanOptions cached;
         cached.workers = options.workers;
         cached.ignoreEntries = options.ignoreCache;
-        scanReplayFilesCached(folder, nameFilter, extensionFilter, language, *options.cache, observer,
-                              cached);
+        cached.keepStamps = options.stamps != nullptr;
+        CachedScanResult result = scanReplayFilesCached(folder, nameFilter, extensionFilter, language,
+                                                        options.cache, observer, cached);
+        if (options.stamps != nullptr) *options.stamps = std::move(result.stamps);
     } else {
         scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, options.workers);
     }

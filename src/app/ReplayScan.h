@@ -1,7 +1,11 @@
 #pragma once
 
+#include "library/FileStamp.h"
+
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 // A replay folder scanned into a list: the records as rows, unreadable files as message boxes, and the
 // progress window while it runs.
@@ -17,6 +21,8 @@ struct ReplayScanOptions final {
     int workers = 0;              // as for scanReplayFiles
     RecordCache* cache = nullptr; // none: every file is read
     bool ignoreCache = false;     // read every file all the same, and refresh the cache with it
+    // Where to hand back the stamp of every file the scan met, for watching the folder afterwards.
+    std::unordered_map<std::u16string, FileStamp>* stamps = nullptr;
 };
 
 // Background of a row whose battle has no readable results: red 250, green 216, blue 222.

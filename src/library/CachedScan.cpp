@@ -13,11 +13,15 @@ namespace tapeloft {
 
 CachingRecordSource::CachingRecordSource(const RecordSource& reader,
                                          std::unordered_map<std::u16string, CachedRecord> known,
-                                         StampReader stamp)
-    : reader_(reader), known_(std::move(known)), stamp_(std::move(stamp)) {}
+                                         StampReader stamp, bool keepStamps)
+    : reader_(reader), known_(std::move(known)), stamp_(std::move(stamp)), keepStamps_(keepStamps) {}
 
 BattleRecord CachingRecordSource::record(const std::u16string& path) const {
     const std::optional<FileStamp> stamp = stamp_(pathFromText(path));
+    if (stamp && keepStamps_) {
+        const std::lock_guard lock(mutex_);
+        stamps_.emplace(path, *stamp);
+    }
     if (stamp) {
         const auto entry = known_.find(path);
         if (entry != known_.end() && entry->second.stamp == *stamp) {
@@ -38,6 +42,11 @@ BattleRecord CachingRecordSource::record(const std::u16string& path) const {
 std::vector<FreshRecord> CachingRecordSource::takeFresh() {
     const std::lock_guard lock(mutex_);
     return std::exchange(fresh_, {});
+}
+
+std::unordered_map<std::u16string, FileStamp> CachingRecordSource::takeStamps() {
+    const std::lock_guard lock(mutex_);
+    return std::exchange(stamps_, {});
 }
 
 int CachingRecordSource::cachedCount() const {
@@ -73,15 +82,17 @@ private:
 
 CachedScanResult scanReplayFilesCached(std::u16string_view folder, std::u16string_view nameFilter,
                                        std::u16string_view extensionFilter, const Language& language,
-                                       RecordCache& cache, FolderScanObserver& observer,
+                                       RecordCache* cache, FolderScanObserver& observer,
                                        const CachedScanOptions& options) {
+    const bool useCache = cache != nullptr && cache->usable();
     const std::u16string prefix = withTrailingSeparator(folder);
     const ExtractingRecordSource extracting(language);
     const RecordSource& reader = options.reader != nullptr ? *options.reader : extracting;
     CachingRecordSource source(reader,
-                               options.ignoreEntries ? std::unordered_map<std::u16string, CachedRecord>{}
-                                                     : cache.entriesBelow(prefix, language.fingerprint()),
-                               options.stamp);
+                               options.ignoreEntries || !useCache
+                                   ? std::unordered_map<std::u16string, CachedRecord>{}
+                                   : cache->entriesBelow(prefix, language.fingerprint()),
+                               options.stamp, options.keepStamps);
     PresenceObserver presence(observer);
     scanReplayFiles(folder, nameFilter, extensionFilter, source, presence, options.workers);
 
@@ -89,12 +100,14 @@ CachedScanResult scanReplayFilesCached(std::u16string_view folder, std::u16strin
     const std::vector<FreshRecord> fresh = source.takeFresh();
     result.filesFromCache = source.cachedCount();
     result.filesRead = static_cast<int>(presence.present.size()) - result.filesFromCache;
+    result.stamps = source.takeStamps();
+    if (!useCache) return result;
     // Only a walk that could list the folder says which of its files are gone: an unplugged drive keeps its
     // entries for when it comes back.
     std::error_code ec;
     const bool walked = std::filesystem::is_directory(pathFromText(folder), ec);
     result.cacheUpdated =
-        cache.update(prefix, fresh, walked ? &presence.present : nullptr, language.fingerprint());
+        cache->update(prefix, fresh, walked ? &presence.present : nullptr, language.fingerprint());
     return result;
 }
 

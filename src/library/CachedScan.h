@@ -27,20 +27,24 @@ using StampReader = std::function<std::optional<FileStamp>(const std::filesystem
 class CachingRecordSource final : public RecordSource {
 public:
     CachingRecordSource(const RecordSource& reader, std::unordered_map<std::u16string, CachedRecord> known,
-                        StampReader stamp = stampOf);
+                        StampReader stamp = stampOf, bool keepStamps = false);
 
     BattleRecord record(const std::u16string& path) const override;
 
     // The records read rather than taken from the cache, in no particular order.
     std::vector<FreshRecord> takeFresh();
     int cachedCount() const;
+    // With keepStamps, the stamp each file had when its record was made.
+    std::unordered_map<std::u16string, FileStamp> takeStamps();
 
 private:
     const RecordSource& reader_;
     const std::unordered_map<std::u16string, CachedRecord> known_;
     const StampReader stamp_;
+    const bool keepStamps_;
     mutable std::mutex mutex_;
     mutable std::vector<FreshRecord> fresh_;
+    mutable std::unordered_map<std::u16string, FileStamp> stamps_;
     mutable int cached_ = 0;
 };
 
@@ -49,6 +53,7 @@ struct CachedScanOptions final {
     bool ignoreEntries = false;           // read every file, and refresh the cache with what was read
     const RecordSource* reader = nullptr; // how files are read: by default extracted in the language
     StampReader stamp = stampOf;
+    bool keepStamps = false; // hand back the stamp of every file, for watching the folder afterwards
 };
 
 // What the cache did for one scan.
@@ -56,14 +61,15 @@ struct CachedScanResult final {
     int filesRead = 0;
     int filesFromCache = 0;
     bool cacheUpdated = false;
+    std::unordered_map<std::u16string, FileStamp> stamps; // with keepStamps
 };
 
 // scanReplayFiles over the folder with the cache's entries of that folder; afterwards the cache keeps the
 // records read and forgets the files the walk did not meet. The observer hears exactly what an uncached
-// scan would tell it.
+// scan would tell it. Without a usable cache every file is read, and only the stamps are of use.
 CachedScanResult scanReplayFilesCached(std::u16string_view folder, std::u16string_view nameFilter,
                                        std::u16string_view extensionFilter, const Language& language,
-                                       RecordCache& cache, FolderScanObserver& observer,
+                                       RecordCache* cache, FolderScanObserver& observer,
                                        const CachedScanOptions& options = {});
 
 } // namespace tapeloft

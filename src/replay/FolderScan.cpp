@@ -58,12 +58,21 @@ struct Level {
     fs::directory_iterator it;
 };
 
-template <class OnEntry> void walkTree(std::u16string_view root, OnEntry&& onEntry) {
+struct NoFolders {
+    void operator()(const std::u16string&) const {}
+};
+
+// onEntry(parent, name) for every file; onFolder(folder) for every folder listed, the root first, each
+// with its trailing separator.
+template <class OnEntry, class OnFolder = NoFolders>
+void walkTree(std::u16string_view root, OnEntry&& onEntry, OnFolder&& onFolder = {}) {
     std::vector<Level> stack;
-    auto open = [&stack](std::u16string folder) {
+    auto open = [&stack, &onFolder](std::u16string folder) {
         std::error_code ec;
         fs::directory_iterator it(pathFromText(folder), fs::directory_options::skip_permission_denied, ec);
-        if (!ec) stack.push_back({std::move(folder), std::move(it)});
+        if (ec) return;
+        onFolder(folder);
+        stack.push_back({std::move(folder), std::move(it)});
     };
     open(withTrailingSeparator(root));
     while (!stack.empty()) {
@@ -106,6 +115,18 @@ std::int32_t countFolderFiles(std::u16string_view folder) {
     std::int32_t count = 0;
     walkTree(folder, [&count](const std::u16string&, const std::u16string&) { ++count; });
     return count;
+}
+
+ReplayFolderListing listReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
+                                     std::u16string_view extensionFilter) {
+    ReplayFolderListing listing;
+    walkTree(
+        folder,
+        [&](const std::u16string& parent, const std::u16string& name) {
+            if (acceptsName(name, nameFilter, extensionFilter)) listing.files.push_back(parent + name);
+        },
+        [&](const std::u16string& listed) { listing.folders.push_back(listed); });
+    return listing;
 }
 
 void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
@@ -262,8 +283,8 @@ BattleRecord ExtractingRecordSource::record(const std::u16string& path) const {
 }
 
 void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
-                     std::u16string_view extensionFilter, const Language& language, FolderScanObserver& observer,
-                     int workers) {
+                     std::u16string_view extensionFilter, const Language& language,
+                     FolderScanObserver& observer, int workers) {
     scanReplayFiles(folder, nameFilter, extensionFilter, ExtractingRecordSource(language), observer, workers);
 }
 

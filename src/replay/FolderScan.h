@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tapeloft {
 
@@ -15,6 +16,15 @@ inline constexpr std::u16string_view kReplayExtension = u"ivlreplay";
 // Number of files in the folder and every folder below it, whatever their names; an unreadable
 // folder counts 0. Links to folders are not followed; links count only when they lead to a regular file.
 std::int32_t countFolderFiles(std::u16string_view folder);
+
+// The accepted files of the tree in the order of the walk, and every folder it could list (the root first,
+// each with its trailing separator); both empty when the root cannot be listed.
+struct ReplayFolderListing final {
+    std::vector<std::u16string> files;
+    std::vector<std::u16string> folders;
+};
+ReplayFolderListing listReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
+                                     std::u16string_view extensionFilter);
 
 // Walks the tree depth-first in listing order and calls onFile with the full path of every file whose
 // lower-cased base name and extension pass the filters ("*" passes anything). Folders that cannot be
@@ -68,7 +78,7 @@ void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
                      FolderScanObserver& observer, int workers = 0);
 // The same, each record read and extracted in the language.
 void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
-                     std::u16string_view extensionFilter, const Language& language, FolderScanObserver& observer,
-                     int workers = 0);
+                     std::u16string_view extensionFilter, const Language& language,
+                     FolderScanObserver& observer, int workers = 0);
 
 } // namespace tapeloft

@@ -79,7 +79,7 @@ struct Fixture {
         options.reader = &reader;
         options.ignoreEntries = ignoreEntries;
         const CachedScanResult result = scanReplayFilesCached(textFromPath(folder), u"*", kReplayExtension,
-                                                              language, cache, observer, options);
+                                                              language, &cache, observer, options);
         EXPECT_TRUE(result.cacheUpdated);
         EXPECT_EQ(result.filesRead, reader.reads.load());
         return {observer.log, reader.reads.load()};
