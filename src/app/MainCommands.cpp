@@ -62,7 +62,7 @@ bool foldersOverlap(std::u16string_view a, std::u16string_view b) {
 MainCommands::MainCommands(AppState& state, ListModel& replays, ListModel& favourites, Platform& platform,
                            FileOperations& files, fs::path workFolder)
     : state_(state), replays_(replays), favourites_(favourites), platform_(platform), files_(files),
-      workFolder_(std::move(workFolder)) {}
+      workFolder_(std::move(workFolder)), liveReader_(state.language) {}
 
 const std::u16string& MainCommands::folder(ReplayListKind kind) const {
     return kind == ReplayListKind::Replays ? state_.replayFolder : state_.favouritesFolder;
@@ -136,17 +136,27 @@ void MainCommands::applySortKinds() {
 
 void MainCommands::scanFolder(ReplayListKind kind, bool ignoreCache) {
     const std::u16string& path = folder(kind);
-    if (!isConfiguredFolder(path)) return;
+    if (!isConfiguredFolder(path)) {
+        live(kind).reset();
+        return;
+    }
     if (!cache_) {
         cache_ = RecordCache::open(recordCachePath());
         if (!cache_->usable() && listener_) listener_->notice(state_.message(MsgCacheBypassed));
     }
     ListModel& target = list(kind);
     target.removeAllRows();
+    std::unordered_map<std::u16string, FileStamp> stamps;
     ReplayScanOptions options;
     options.cache = &*cache_;
     options.ignoreCache = ignoreCache;
+    options.stamps = &stamps;
+    scanning_ = true;
     scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_, options);
+    scanning_ = false;
+    std::optional<LiveFolder>& watched = live(kind);
+    if (!watched || watched->folder() != path) watched.emplace(path, liveReader_);
+    watched->reset(std::move(stamps));
 }
 
 void MainCommands::rescan(bool ignoreCache) {
@@ -302,6 +312,53 @@ std::u16string MainCommands::statusText(ReplayListKind kind) const {
     const ListModel& rows = kind == ReplayListKind::Replays ? replays_ : favourites_;
     return state_.message(kind == ReplayListKind::Replays ? MsgReplayCount : MsgFavouriteCount) +
            decimal(rows.rowCount());
+}
+
+// --- Live folders --------------------------------------------------------------------------------------
+
+bool MainCommands::pollLive(std::chrono::steady_clock::time_point now) {
+    if (scanning_) return true;
+    bool changed = false;
+    bool settling = false;
+    for (const ReplayListKind kind : {ReplayListKind::Replays, ReplayListKind::Favourites}) {
+        if (!live(kind)) continue;
+        changed = applyLiveChanges(kind, now) || changed;
+        settling = settling || live(kind)->settling();
+    }
+    if (changed) statusChanged();
+    return settling;
+}
+
+bool MainCommands::applyLiveChanges(ReplayListKind kind, std::chrono::steady_clock::time_point now) {
+    LiveFolder& watched = *live(kind);
+    const std::vector<LiveChange> changes = watched.poll(now);
+    ListModel& rows = list(kind);
+    std::vector<FreshRecord> fresh;
+    for (const LiveChange& change : changes) {
+        // A move or delete of Tapeloft's own already took the row: finding none is no error.
+        rows.removeRowsWithCell(ColumnPath, change.path);
+        if (change.kind == LiveChange::Kind::Removed) continue;
+        if (change.record.contentRead) fresh.push_back({change.path, change.stamp, change.record});
+        placeBattleRecord(change.record, change.path, rows, platform_);
+    }
+    if (!fresh.empty() && cache_)
+        cache_->update(withTrailingSeparator(watched.folder()), fresh, nullptr,
+                       state_.language.fingerprint());
+    return !changes.empty();
+}
+
+std::vector<std::u16string> MainCommands::watchedFolders() const {
+    std::vector<std::u16string> folders;
+    for (const auto& watched : live_) {
+        if (!watched) continue;
+        // Before the first poll, the folder itself; a folder that is gone is watched for coming back by
+        // polling alone.
+        if (watched->folders().empty())
+            folders.push_back(withTrailingSeparator(watched->folder()));
+        else
+            folders.insert(folders.end(), watched->folders().begin(), watched->folders().end());
+    }
+    return folders;
 }
 
 // --- Exit ----------------------------------------------------------------------------------------------

@@ -2,12 +2,16 @@
 
 #include "app/ReplayList.h"
 #include "base/Settings.h"
+#include "library/LiveFolder.h"
 #include "library/RecordCache.h"
+#include "replay/FolderScan.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The commands of the main window that act on folders, lists and files, without any window: the window
 // calls them and shows what they changed.
@@ -128,6 +132,15 @@ public:
     // Message 75 or 76 followed by the number of rows shown.
     std::u16string statusText(ReplayListKind kind) const;
 
+    // --- Live folders --------------------------------------------------------------------------------
+    // Brings both lists in step with their folders as they are now: new and changed replays get their
+    // rows once they have settled (in the list's sort order, under its filter), replays that went lose
+    // theirs, counts follow. True while files are still settling: poll again soon. Does nothing during a
+    // scan.
+    bool pollLive(std::chrono::steady_clock::time_point now);
+    // Every folder the lists show, with all the folders below them: what to watch for changes.
+    std::vector<std::u16string> watchedFolders() const;
+
     // --- Exit ----------------------------------------------------------------------------------------
     // WndSett (the given outer left and top, inner width and height, the replay list's widths) in one
     // write, then the replay list's column order to ColumnOrder.Dat. A file that could not be written is
@@ -143,6 +156,10 @@ private:
     void reportNotStored(std::u16string_view fileName);
     void folderChanged(ReplayListKind kind);
     void statusChanged();
+    std::optional<LiveFolder>& live(ReplayListKind kind) {
+        return live_[kind == ReplayListKind::Replays ? 0 : 1];
+    }
+    bool applyLiveChanges(ReplayListKind kind, std::chrono::steady_clock::time_point now);
 
     AppState& state_;
     ListModel& replays_;
@@ -153,6 +170,10 @@ private:
     MainCommandsListener* listener_ = nullptr;
     // Opened at the first scan; bypassed for good when it cannot be used.
     std::optional<RecordCache> cache_;
+    ExtractingRecordSource liveReader_;
+    // One per list, from its last scan on; none while the list's folder is not configured.
+    std::optional<LiveFolder> live_[2];
+    bool scanning_ = false;
 };
 
 } // namespace tapeloft

@@ -44,21 +44,34 @@ private:
 
 } // namespace
 
-void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform) {
-    switch (record.kind) {
-    case BattleRecordKind::Unreadable:
+namespace {
+
+void showRecord(const BattleRecord& record, std::u16string_view path, ListModel& list, Platform& platform,
+                bool inOrder) {
+    if (record.kind == BattleRecordKind::Unreadable) {
         ListScanObserver::showUnreadable(path, platform);
         return;
-    case BattleRecordKind::Marker:
-    case BattleRecordKind::Full:
-        list.appendRow(record.rowText);
-        return;
-    case BattleRecordKind::NoResults:
-        // The tint goes with the row: with the filter on, the last shown row may be another one.
-        list.appendRow(record.rowText, RowColours{std::nullopt, ListColour::fromRgb(kNoResultsTintRgb)});
-        return;
     }
+    // The tint goes with the row: with the filter on, the last shown row may be another one.
+    RowColours colours;
+    if (record.kind == BattleRecordKind::NoResults)
+        colours.background = ListColour::fromRgb(kNoResultsTintRgb);
+    if (inOrder)
+        list.addRowInOrder(record.rowText, colours);
+    else
+        list.appendRow(record.rowText, colours);
+}
+
+} // namespace
+
+void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       Platform& platform) {
+    showRecord(record, path, list, platform, false);
+}
+
+void placeBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       Platform& platform) {
+    showRecord(record, path, list, platform, true);
 }
 
 void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language,

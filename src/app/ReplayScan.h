@@ -33,6 +33,10 @@ inline constexpr std::uint32_t kNoResultsTintRgb = 0xFAD8DE;
 void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
                        Platform& platform);
 
+// The same for a record that comes while the list is shown: its row goes where the list's sort puts it.
+void placeBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       Platform& platform);
+
 // Reads one replay and appends its row to the list (or shows why it cannot).
 void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language, Platform& platform);
 
