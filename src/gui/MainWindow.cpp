@@ -5,6 +5,7 @@
 #include "app/WindowPlacement.h"
 #include "gui/AboutWindow.h"
 #include "gui/FilterHeader.h"
+#include "gui/FolderTracker.h"
 #include "gui/Icons.h"
 #include "gui/ListTableModel.h"
 #include "gui/ListViewBinder.h"
@@ -25,6 +26,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace tapeloft {
@@ -82,6 +84,8 @@ MainWindow::MainWindow(AppState& state, Platform* platform, FileOperations* file
       replayParts_(std::make_unique<ListParts>()), favouriteParts_(std::make_unique<ListParts>()) {
     build();
     commands_.setListener(this);
+    tracker_ = new FolderTracker([this] { return commands_.pollLive(std::chrono::steady_clock::now()); },
+                                 [this] { return commands_.watchedFolders(); }, this);
 }
 
 MainWindow::~MainWindow() {
@@ -324,6 +328,8 @@ void MainWindow::notice(std::u16string_view text) {
 }
 
 void MainWindow::statusChanged() {
+    // Scans, moves and folder choices all end here: the folders to watch may have changed.
+    if (tracker_) tracker_->refresh();
     statusFields_[0]->setText(toQString(commands_.statusText(ReplayListKind::Replays)));
     statusFields_[1]->setText(toQString(commands_.statusText(ReplayListKind::Favourites)));
 }
@@ -454,6 +460,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::exitSequence() {
     closing_ = true;
+    delete tracker_;
+    tracker_ = nullptr;
     const QRect frame = frameGeometry();
     commands_.saveOnExit(frame.x(), frame.y(), width(), height());
     delete about_.data();
