@@ -64,6 +64,10 @@ void showRecord(const BattleRecord& record, std::u16string_view path, ListModel&
 
 } // namespace
 
+void reportUnreadable(std::u16string_view path, Platform& platform) {
+    ListScanObserver::showUnreadable(path, platform);
+}
+
 void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
                        Platform& platform) {
     showRecord(record, path, list, platform, false);

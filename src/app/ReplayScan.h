@@ -37,6 +37,9 @@ void applyBattleRecord(const BattleRecord& record, std::u16string_view path, Lis
 void placeBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
                        Platform& platform);
 
+// The message box of a replay that cannot be read.
+void reportUnreadable(std::u16string_view path, Platform& platform);
+
 // Reads one replay and appends its row to the list (or shows why it cannot).
 void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language, Platform& platform);
 

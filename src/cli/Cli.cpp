@@ -10,12 +10,20 @@
 #include "base/TextCodec.h"
 #include "cli/JsonOutput.h"
 #include "details/BattleDetails.h"
+#include "library/LiveFolder.h"
 #include "library/RecordCache.h"
+#include "replay/BattleRecord.h"
 #include "replay/FolderScan.h"
+#include "replay/RecordColumns.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <ostream>
 #include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace tapeloft::cli {
@@ -35,6 +43,11 @@ constexpr std::string_view kHelp =
     "  export [--lang FILE] [--cache FILE] [--no-cache] FOLDER OUT\n"
     "      Scans FOLDER as list does and writes the list as an Excel workbook (.xls) to OUT; \".xls\" is\n"
     "      appended when the file name does not end in it. Prints the name of the file written.\n"
+    "  watch [--lang FILE] [--cache FILE] FOLDER\n"
+    "      Writes the rows of FOLDER as list does, then follows the folder until interrupted (Ctrl+C):\n"
+    "      one JSON line per change, once the file has stopped changing for a second:\n"
+    "        {\"event\": \"added\", \"cells\": [...], \"tint\": ...}, the same with \"changed\",\n"
+    "        {\"event\": \"removed\", \"path\": \"...\"}. Exits with 0 when interrupted.\n"
     "  details [--lang FILE] [--settings FILE] REPLAY\n"
     "      Reads REPLAY as the battle details window does and writes one JSON object on one line,\n"
     "      with the keys in this order:\n"
@@ -161,7 +174,9 @@ std::optional<RecordCache> openCache(const Arguments& arguments, std::ostream& e
 
 // The replay list of a folder, scanned as the program does; nullopt (after a message) when it is no folder.
 std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const Language& language,
-                                            const Arguments& arguments, std::ostream& err) {
+                                            const Arguments& arguments, std::ostream& err,
+                                            std::optional<RecordCache>* keptCache = nullptr,
+                                            std::unordered_map<std::u16string, FileStamp>* stamps = nullptr) {
     std::error_code ec;
     if (!std::filesystem::is_directory(pathFromText(folder), ec)) {
         err << "tapeloft-cli: '" << terminalBytes(folder) << "' is not a folder\n";
@@ -173,7 +188,9 @@ std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const 
     ReplayScanOptions options;
     options.cache = cache ? &*cache : nullptr;
     options.ignoreCache = arguments.noCache;
+    options.stamps = stamps;
     scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform, options);
+    if (keptCache != nullptr) *keptCache = std::move(cache);
     return list;
 }
 
@@ -200,24 +217,118 @@ ScannedFolder scanForCommand(const Arguments& arguments, std::string_view comman
     return scanned;
 }
 
+// One row as a JSON line: {"cells": [...], "tint": ...}, with an event in front for watch.
+void appendRowLine(std::string& line, std::string_view event, const std::vector<std::u16string_view>& cells,
+                   bool tint) {
+    line.assign("{");
+    if (!event.empty()) {
+        line += "\"event\": \"";
+        line += event;
+        line += "\", ";
+    }
+    line += "\"cells\": [";
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        if (column > 0) line += ", ";
+        appendJsonString(line, cells[column]);
+    }
+    line += "], \"tint\": ";
+    line += tint ? "true" : "false";
+    line += "}\n";
+}
+
+void printRows(const ListModel& list, std::ostream& out) {
+    std::string line;
+    std::vector<std::u16string_view> cells;
+    for (int row = 0; row < list.rowCount(); ++row) {
+        cells.clear();
+        for (int column = 0; column < list.columnCount(); ++column)
+            cells.push_back(list.cell(row, column));
+        appendRowLine(line, {}, cells, list.backgroundColour(row, 0).has_value());
+        out << line;
+    }
+}
+
 int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const ScannedFolder scanned = scanForCommand(arguments, "list", 1, "one FOLDER", err);
     if (!scanned.list) return scanned.status;
-    const ListModel& list = *scanned.list;
-
-    std::string line;
-    for (int row = 0; row < list.rowCount(); ++row) {
-        line.assign("{\"cells\": [");
-        for (int column = 0; column < list.columnCount(); ++column) {
-            if (column > 0) line += ", ";
-            appendJsonString(line, list.cell(row, column));
-        }
-        line += "], \"tint\": ";
-        line += list.backgroundColour(row, 0).has_value() ? "true" : "false";
-        line += "}\n";
-        out << line;
-    }
+    printRows(*scanned.list, out);
     out.flush();
+    return out ? 0 : 1;
+}
+
+// How often watch looks at the folder: often enough that a replay settles within a second or so.
+constexpr int kWatchPollMilliseconds = 250;
+
+volatile std::sig_atomic_t stopWatching = 0;
+
+extern "C" void onStopSignal(int) {
+    stopWatching = 1;
+}
+
+// The cells of a record's row.
+std::vector<std::u16string_view> cellsOf(std::u16string_view row) {
+    std::vector<std::u16string_view> cells;
+    for (;;) {
+        const std::size_t lf = row.find(u'\n');
+        cells.push_back(row.substr(0, lf));
+        if (lf == std::u16string_view::npos) return cells;
+        row.remove_prefix(lf + 1);
+    }
+}
+
+int watchCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.settings || arguments.positional.size() != 1) {
+        err << "tapeloft-cli: watch takes one FOLDER and no --settings (see tapeloft-cli --help)\n";
+        return 2;
+    }
+    const std::u16string& folder = arguments.positional[0];
+    const Language language = loadLanguage(arguments.lang.value_or(u""), defaultSettingsFile());
+    std::optional<RecordCache> cache;
+    std::unordered_map<std::u16string, FileStamp> stamps;
+    const std::optional<ListModel> scanned =
+        scanFolderArgument(folder, language, arguments, err, &cache, &stamps);
+    if (!scanned) return 1;
+    printRows(*scanned, out);
+    out.flush();
+    std::unordered_set<std::u16string> scannedRowPaths;
+    for (int row = 0; row < scanned->rowCount(); ++row)
+        scannedRowPaths.emplace(scanned->cell(row, ColumnPath));
+
+    stopWatching = 0;
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+    ConsolePlatform platform(err);
+    const ExtractingRecordSource reader(language);
+    LiveFolder live(folder, reader);
+    live.reset(std::move(stamps));
+    std::string line;
+    while (!stopWatching && out) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kWatchPollMilliseconds));
+        std::vector<FreshRecord> fresh;
+        for (const LiveChange& change : live.poll(std::chrono::steady_clock::now())) {
+            const bool hadRow = scannedRowPaths.contains(change.path);
+            if (change.kind == LiveChange::Kind::Removed || change.kind == LiveChange::Kind::Unreadable) {
+                if (change.kind == LiveChange::Kind::Unreadable) reportUnreadable(change.path, platform);
+                if (!hadRow) continue;
+                scannedRowPaths.erase(change.path);
+                line.assign("{\"event\": \"removed\", \"path\": ");
+                appendJsonString(line, change.path);
+                line += "}\n";
+                out << line;
+                continue;
+            }
+            fresh.push_back({change.path, change.stamp, change.record});
+            appendRowLine(line, hadRow ? "changed" : "added", cellsOf(change.record.rowText),
+                          change.record.kind == BattleRecordKind::NoResults);
+            scannedRowPaths.insert(change.path);
+            out << line;
+        }
+        out.flush();
+        if (cache && !fresh.empty())
+            cache->update(withTrailingSeparator(folder), fresh, nullptr, language.fingerprint());
+    }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     return out ? 0 : 1;
 }
 
@@ -374,6 +485,7 @@ int run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
     if (command == u"list") return listCommand(*arguments, out, err);
     if (command == u"export") return exportCommand(*arguments, out, err);
     if (command == u"details") return detailsCommand(*arguments, out, err);
+    if (command == u"watch") return watchCommand(*arguments, out, err);
     err << "tapeloft-cli: unknown command '" << terminalBytes(command) << "' (see tapeloft-cli --help)\n";
     return 2;
 }
