@@ -317,6 +317,8 @@ const char* targetName(Target target) {
         return "settings";
     case Target::Paths:
         return "paths";
+    case Target::Cache:
+        return "cache";
     }
     return "";
 }
