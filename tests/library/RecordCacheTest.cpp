@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
@@ -245,5 +246,67 @@ TEST(RecordCache, AProcessKilledWhileWritingLeavesAUsableCache) {
         // All of a transaction or none of it.
         EXPECT_TRUE(entries.size() == 1 || entries.size() == 2001) << entries.size();
     }
+}
+#endif
+
+#ifndef _WIN32
+// Two programs scanning with one cache at once: both finish, and the cache stays sound.
+TEST(RecordCache, TwoProcessesUseOneCacheAtOnce) {
+    TempDir dir;
+    const fs::path file = dir.path() / "RecordCache.sqlite";
+    std::vector<FreshRecord> mine, theirs;
+    for (int i = 0; i < 300; ++i) {
+        mine.push_back(fresh(u"/r/mine" + decimal(i) + u".ivlreplay", i + 1));
+        theirs.push_back(fresh(u"/r/theirs" + decimal(i) + u".ivlreplay", i + 1));
+    }
+    ASSERT_TRUE(RecordCache::open(file).usable());
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RecordCache cache = RecordCache::open(file);
+        int written = 0;
+        for (int round = 0; round < 20; ++round)
+            written += cache.update(u"/r/", theirs, nullptr, kLanguage) ? 1 : 0;
+        _exit(cache.usable() && written > 0 ? 0 : 1);
+    }
+    RecordCache cache = RecordCache::open(file);
+    ASSERT_TRUE(cache.usable());
+    int written = 0;
+    for (int round = 0; round < 20; ++round) {
+        written += cache.update(u"/r/", mine, nullptr, kLanguage) ? 1 : 0;
+        EXPECT_LE(cache.entriesBelow(u"/r/", kLanguage).size(), 600u);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_GT(written, 0);
+    EXPECT_EQ(RecordCache::open(file).entriesBelow(u"/r/", kLanguage).size(), 600u);
+}
+
+// A cache the user may not write: read as far as possible, never in the way. Permissions do not bind root, so
+// root makes the file immutable instead, where the file system allows it.
+TEST(RecordCache, AReadOnlyCacheIsReadOrPassedBy) {
+    TempDir dir;
+    const fs::path file = dir.path() / "RecordCache.sqlite";
+    ASSERT_TRUE(
+        RecordCache::open(file).update(u"/r/", std::vector{fresh(u"/r/a.ivlreplay", 1)}, nullptr, kLanguage));
+    const std::string quoted = "'" + file.string() + "'";
+    const bool root = geteuid() == 0;
+    if (root) {
+        if (std::system(("chattr +i " + quoted + " 2>/dev/null").c_str()) != 0)
+            GTEST_SKIP() << "this file system cannot make a file read-only for root";
+    } else {
+        fs::permissions(file, fs::perms::owner_read);
+    }
+    {
+        RecordCache cache = RecordCache::open(file);
+        EXPECT_FALSE(cache.update(u"/r/", std::vector{fresh(u"/r/b.ivlreplay", 2)}, nullptr, kLanguage));
+        EXPECT_LE(cache.entriesBelow(u"/r/", kLanguage).size(), 1u);
+    }
+    if (root)
+        std::system(("chattr -i " + quoted).c_str());
+    else
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(fs::exists(file)); // never removed for being read-only
 }
 #endif
