@@ -23,7 +23,7 @@ ListExportResult exportListToXls(std::u16string_view fileName, const ListModel& 
         return result;
     }
     const std::u16string& ask = language.message(MsgOpenExported);
-    if (platform.askYesNo(u"Excel Writer", ask + result.fileName + ask))
+    if (platform.askYesNo(language.message(MsgExportQuestionTitle), ask + result.fileName + ask))
         platform.openWithAssociatedProgram(result.fileName);
     return result;
 }

@@ -339,7 +339,7 @@ bool MainCommands::applyLiveChanges(ReplayListKind kind, std::chrono::steady_clo
         rows.removeRowsWithCell(ColumnPath, change.path);
         if (change.kind == LiveChange::Kind::Removed) continue;
         if (change.record.contentRead) fresh.push_back({change.path, change.stamp, change.record});
-        placeBattleRecord(change.record, change.path, rows, platform_);
+        placeBattleRecord(change.record, change.path, rows, state_.language, platform_);
     }
     if (!fresh.empty() && cache_)
         cache_->update(withTrailingSeparator(watched.folder()), fresh, nullptr,

@@ -308,7 +308,8 @@ int watchCommand(const Arguments& arguments, std::ostream& out, std::ostream& er
         for (const LiveChange& change : live.poll(std::chrono::steady_clock::now())) {
             const bool hadRow = scannedRowPaths.contains(change.path);
             if (change.kind == LiveChange::Kind::Removed || change.kind == LiveChange::Kind::Unreadable) {
-                if (change.kind == LiveChange::Kind::Unreadable) reportUnreadable(change.path, platform);
+                if (change.kind == LiveChange::Kind::Unreadable)
+                    reportUnreadable(change.path, language, platform);
                 if (!hadRow) continue;
                 scannedRowPaths.erase(change.path);
                 line.assign("{\"event\": \"removed\", \"path\": ");
