@@ -276,7 +276,7 @@ void fuzzPrefs(const std::uint8_t* data, std::size_t size) {
 
     // The language reads every key as the file does.
     const Language language(first);
-    FUZZ_CHECK(language.message(0) == u"n/a" && language.message(121) == u"n/a");
+    FUZZ_CHECK(language.message(0) == u"n/a" && language.message(Language::messageCount + 1) == u"n/a");
     for (int n = 1; n <= Language::messageCount; ++n)
         FUZZ_CHECK(language.message(n) == first.text(u"text", u"txt" + decimal(n), u"n/a"));
     for (const PrefGroup& group : first.groups())

@@ -1,6 +1,7 @@
 #pragma once
 
-// The numbers of the language file's messages ("txt1" ... "txt120") that the program shows.
+// The numbers of the language file's messages ("txt1" ... "txt<Language::messageCount>") that the program
+// shows.
 namespace tapeloft {
 
 enum MessageId : int {
@@ -87,6 +88,8 @@ enum MessageId : int {
     MsgTooManyRows = 117,
     MsgShellPriceTip = 118,
     MsgReplayGone = 119,
+    MsgXlsxFileType = 121, // the save dialog's file types besides the fixed .xls one
+    MsgCsvFileType = 122,
 };
 
 } // namespace tapeloft

@@ -19,7 +19,7 @@ const std::string bom = "\xEF\xBB\xBF";
 // A language file with every message "m<n>".
 std::string languageFile() {
     std::string text = bom + "[text]\r\n";
-    for (int n = 1; n <= 120; ++n)
+    for (int n = 1; n <= tapeloft::Language::messageCount; ++n)
         text += "txt" + std::to_string(n) + " = m" + std::to_string(n) + "\r\n";
     return text;
 }
@@ -48,7 +48,7 @@ TEST(AppState, FirstStartInAnEmptyFolder) {
     EXPECT_EQ(state.version, u"v.0.1.5 b");
     EXPECT_EQ(state.settingsFile, u"Settings.ini");
     EXPECT_EQ(state.languageFile, u"rus.lng");
-    for (int n = 1; n <= 120; ++n)
+    for (int n = 1; n <= tapeloft::Language::messageCount; ++n)
         EXPECT_EQ(state.message(n), u"n/a") << n;
     EXPECT_EQ(state.replayFolder, u"n/a");
     EXPECT_EQ(state.favouritesFolder, u"n/a");
@@ -71,7 +71,8 @@ TEST(AppState, LanguageNamedInSettingsGivesMessagesAndFolderDefaults) {
     EXPECT_EQ(found.language, PrefLoadStatus::loaded);
     EXPECT_EQ(state.languageFile, u"eng.lng");
     EXPECT_EQ(state.message(1), u"m1");
-    EXPECT_EQ(state.message(120), u"m120");
+    EXPECT_EQ(state.message(tapeloft::Language::messageCount),
+              u"m" + tapeloft::decimal(tapeloft::Language::messageCount));
     EXPECT_EQ(state.replayFolder, u"m1"); // placeholders come from messages 1 and 2
     EXPECT_EQ(state.favouritesFolder, u"m2");
 }
