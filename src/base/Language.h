@@ -11,11 +11,11 @@
 
 namespace tapeloft {
 
-// A language file, read once: the message table (group "text", keys "txt1" ... "txt122") and the name
+// A language file, read once: the message table (group "text", keys "txt1" ... "txt200") and the name
 // groups ("mapnames", "gameplayIDs", "nations", "vehicles") that turn internal names into display names.
 class Language final {
 public:
-    static constexpr int messageCount = 122;
+    static constexpr int messageCount = 200;
 
     // Empty: every message is "n/a" and every lookup gives its key.
     Language();
@@ -23,7 +23,7 @@ public:
     // A missing or unreadable file gives an empty Language; nothing is reported.
     static Language load(const std::filesystem::path& file);
 
-    // Message n (1 ... messageCount); "n/a" when the file lacks it and for any n outside that range.
+    // Message n (1 ... messageCount); "n/a" when the file lacks it and for any other n.
     const std::u16string& message(int n) const;
     // The value of key in group, read as PrefFile::text reads it; the key itself when absent.
     std::u16string lookup(std::u16string_view group, std::u16string_view key) const;

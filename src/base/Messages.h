@@ -1,7 +1,6 @@
 #pragma once
 
-// The numbers of the language file's messages ("txt1" ... "txt<Language::messageCount>") that the program
-// shows.
+// The numbers of the language file's messages ("txt1", "txt2", ...) that the program shows.
 namespace tapeloft {
 
 enum MessageId : int {
