@@ -87,6 +87,8 @@ enum MessageId : int {
     MsgTooManyRows = 117,
     MsgShellPriceTip = 118,
     MsgReplayGone = 119,
+    MsgXlsxFileType = 121, // the save dialog's file types besides the fixed .xls one
+    MsgCsvFileType = 122,
     MsgCacheBypassed = 140,
     // Texts the program once showed in Russian whatever the language file said; a file without them still
     // gets those texts (see builtin::defaultMessages).

@@ -22,7 +22,7 @@ TEST(Language, WithoutFileEveryMessageIsNotAvailableAndNamesStay) {
     TempDir dir;
     for (const Language& language :
          {Language(), Language::load(dir.path() / "rus.lng"), Language::load(dir.path()) /* a folder */}) {
-        for (int n : {-1, 0, 1, 60, 120, 121, Language::messageCount, Language::messageCount + 1, 100000})
+        for (int n : {-1, 0, 1, 60, Language::messageCount, Language::messageCount + 1, 100000})
             EXPECT_EQ(language.message(n), u"n/a") << n;
         EXPECT_EQ(language.lookup(u"mapnames", u"12_harbour"), u"12_harbour");
         EXPECT_EQ(language.lookup(u"vehicles", u""), u"");
@@ -32,20 +32,19 @@ TEST(Language, WithoutFileEveryMessageIsNotAvailableAndNamesStay) {
 TEST(Language, MessagesComeFromTheTextGroupOnly) {
     TempDir dir;
     std::string file = "\xEF\xBB\xBF[TEXT]\r\n";
-    for (int n = 1; n <= Language::messageCount; ++n)
+    const int last = Language::messageCount;
+    for (int n = 1; n <= last; ++n)
         if (n != 56)
             file += "txt" + std::to_string(n) + " = " + utf8(u"сообщение ") + std::to_string(n) + "\r\n";
-    file += "txt0 = zero\r\ntxt" + std::to_string(Language::messageCount + 1) +
+    file += "txt0 = zero\r\ntxt" + std::to_string(last + 1) +
             " = beyond\r\nTXT1 = duplicate\r\n[other]\r\ntxt56 = elsewhere\r\n";
     const Language language = Language::load(dir.write("rus.lng", file));
 
     EXPECT_EQ(language.message(1), u"сообщение 1");
-    EXPECT_EQ(language.message(120), u"сообщение 120");
-    EXPECT_EQ(language.message(Language::messageCount),
-              u"сообщение " + tapeloft::ascii(std::to_string(Language::messageCount)));
+    EXPECT_EQ(language.message(last), u"сообщение " + tapeloft::decimal(last));
     EXPECT_EQ(language.message(56), u"n/a");
     EXPECT_EQ(language.message(0), u"n/a");
-    EXPECT_EQ(language.message(Language::messageCount + 1), u"n/a");
+    EXPECT_EQ(language.message(last + 1), u"n/a");
 }
 
 // The lookup tables must answer exactly as reading the file does, for every kind of line the file may hold.
