@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -23,13 +24,17 @@ QLabel* makeLabel(QWidget* parent, const QRect& geometry) {
 
 ProgressWindow::ProgressWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), caption_(makeLabel(this, {10, 10, 588, 15})),
-      file_(makeLabel(this, {10, 30, 588, 30})), bar_(new QProgressBar(this)) {
+      file_(makeLabel(this, {10, 30, 588, 30})), bar_(new QProgressBar(this)),
+      cancel_(new QPushButton(this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(windowSize);
     move(defaultPosition);
     file_->setWordWrap(true);
     bar_->setGeometry(7, 70, 580, 20);
     bar_->setTextVisible(false);
+    cancel_->setGeometry(cancelGeometry);
+    cancel_->setFocusPolicy(Qt::NoFocus); // the window is never activated; Esc reaches the scan elsewhere
+    connect(cancel_, &QPushButton::clicked, this, &ProgressWindow::cancelRequested);
     setMaximum(0);
     nextFrame_.setSingleShot(true);
     nextFrame_.setTimerType(Qt::PreciseTimer);
@@ -76,6 +81,10 @@ void ProgressWindow::setMaximum(int maximum) {
 
 void ProgressWindow::setPosition(int position) {
     bar_->setValue(position);
+}
+
+void ProgressWindow::setCancelText(const QString& text) {
+    cancel_->setText(text);
 }
 
 } // namespace tapeloft

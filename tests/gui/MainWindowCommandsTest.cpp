@@ -152,6 +152,7 @@ private slots:
         case kDeleteReplaysButton:
         case kDeleteFavouritesButton:
             QVERIFY(!fs::exists(current));
+            QVERIFY(fs::exists(work.trashFiles / current.filename()));
             QVERIFY(!paths(s.list(kind)).contains(current));
             break;
         case kMoveToFavouritesButton:
