@@ -33,6 +33,8 @@ enum MessageId : int {
     MsgCreditsHeader = 31,
     MsgRepairHeader = 33,
     MsgNetCreditsHeader = 35,
+    MsgDamageDealtHeader = 36,
+    MsgHitRateHeader = 43,
     MsgFavouritesTab = 50,
     MsgExportFavouritesTip = 51,
     MsgFavouriteDetailsTip = 52,
@@ -87,6 +89,17 @@ enum MessageId : int {
     MsgTooManyRows = 117,
     MsgShellPriceTip = 118,
     MsgReplayGone = 119,
+    // The statistics window.
+    MsgStatisticsTitle = 130,
+    MsgBattles = 131,
+    MsgVictories = 132,
+    MsgDefeats = 133,
+    MsgDraws = 134,
+    MsgWinRate = 135,
+    MsgSurvivalRate = 136,
+    MsgPerBattle = 137, // follows a column header: "Damage dealt per battle"
+    MsgWithoutResults = 138,
+    MsgByWeek = 139,
     MsgCacheBypassed = 140,
 };
 
