@@ -5,6 +5,7 @@
 #include "gui/DetailsWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/SettingsWindow.h"
+#include "gui/StatisticsWindow.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -35,6 +36,8 @@ int runTapeloft(int& argc, char** argv) {
         SettingsWindow::showOrRaise(settingsWindow, state, window.replayList(), window.favouritesList(), {},
                                     &window);
     });
+    QPointer<StatisticsWindow> statisticsWindow;
+    window.setStatisticsOpener([&] { StatisticsWindow::showOrRaise(statisticsWindow, window); });
     window.restoreLayout();
     window.show();
     window.scanFolders();
