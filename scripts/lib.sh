@@ -7,7 +7,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # pull in the OpenGL module's development files, without which CMake cannot find it.
 ensure_packages() {
     local wanted=(cmake g++ ninja-build pkg-config qt6-base-dev libpng-dev zlib1g-dev libgtest-dev
-                  python3 python3-xlrd libsqlite3-dev qt6-charts-dev libqt6opengl6-dev "$@")
+                  libxlsxwriter-dev python3 python3-xlrd python3-openpyxl libsqlite3-dev qt6-charts-dev
+                  libqt6opengl6-dev "$@")
     local missing=()
     local p
     for p in "${wanted[@]}"; do

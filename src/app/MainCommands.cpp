@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::u16string_view kExportFilter = u"Excel file(*.xls) | *.xls";
+// The save dialog's file types, in the order of its filter; the first is the default.
+constexpr ExportFormat kExportFileTypes[] = {ExportFormat::Xls, ExportFormat::Xlsx, ExportFormat::Csv};
 
 // The folder as a prefix of the paths inside it: native separators, one at the end, and on Windows in
 // lower case, since the file system ignores letter case there.
@@ -191,12 +192,23 @@ FolderChoice MainCommands::chooseFolder(ReplayListKind kind) {
     return FolderChoice::Accepted;
 }
 
+std::u16string MainCommands::exportFilter() const {
+    std::u16string filter = u"Excel file(*.xls) | *.xls";
+    filter += u" | " + state_.message(MsgXlsxFileType) + u" | *.xlsx";
+    filter += u" | " + state_.message(MsgCsvFileType) + u" | *.csv";
+    return filter;
+}
+
 ExportOutcome MainCommands::exportList(ReplayListKind kind) {
-    const std::optional<std::u16string> name =
-        platform_.chooseSaveFile(state_.message(MsgExportTitle), kExportFilter);
-    if (!name || name->empty()) return ExportOutcome::Cancelled;
-    return exportListToXls(*name, list(kind), state_.language, platform_).written ? ExportOutcome::Written
-                                                                                  : ExportOutcome::Failed;
+    const std::optional<SaveFileChoice> choice =
+        platform_.chooseSaveFile(state_.message(MsgExportTitle), exportFilter());
+    if (!choice || choice->name.empty()) return ExportOutcome::Cancelled;
+    const bool known =
+        choice->fileType >= 0 && choice->fileType < static_cast<int>(std::size(kExportFileTypes));
+    const ExportFormat picked = known ? kExportFileTypes[choice->fileType] : ExportFormat::Xls;
+    return tapeloft::exportList(choice->name, picked, list(kind), state_.language, platform_).written
+               ? ExportOutcome::Written
+               : ExportOutcome::Failed;
 }
 
 int MainCommands::deleteSelected(ReplayListKind kind) {
@@ -339,7 +351,7 @@ bool MainCommands::applyLiveChanges(ReplayListKind kind, std::chrono::steady_clo
         rows.removeRowsWithCell(ColumnPath, change.path);
         if (change.kind == LiveChange::Kind::Removed) continue;
         if (change.record.contentRead) fresh.push_back({change.path, change.stamp, change.record});
-        placeBattleRecord(change.record, change.path, rows, platform_);
+        placeBattleRecord(change.record, change.path, rows, state_.language, platform_);
     }
     if (!fresh.empty() && cache_)
         cache_->update(withTrailingSeparator(watched.folder()), fresh, nullptr,

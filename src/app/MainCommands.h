@@ -108,8 +108,11 @@ public:
     // 114, 113) keeps the previous one in memory and on disk. An accepted folder is stored in
     // Settings.ini (a failure to store is shown: message 116), shown, and scanned.
     FolderChoice chooseFolder(ReplayListKind kind);
-    // The save dialog (message 77, the .xls filter), then the export of the list to the chosen file.
+    // The save dialog (message 77; the .xls, .xlsx and .csv file types, .xls first), then the export of the
+    // list to the chosen file in the format its name or the picked type asks for.
     ExportOutcome exportList(ReplayListKind kind);
+    // The save dialog's filter: "Excel file(*.xls) | *.xls | <message 121> | *.xlsx | <message 122> | *.csv".
+    std::u16string exportFilter() const;
     // Deletes the files of the selected rows and removes their rows. A file that cannot be deleted keeps
     // its row and is reported (message 78 / 115 + path). Returns the number of rows removed.
     int deleteSelected(ReplayListKind kind);

@@ -18,7 +18,8 @@ namespace {
 // through after every file.
 class ListScanObserver final : public FolderScanObserver {
 public:
-    ListScanObserver(ListModel& list, Platform& platform) : list_(list), platform_(platform) {}
+    ListScanObserver(ListModel& list, const Language& language, Platform& platform)
+        : list_(list), language_(language), platform_(platform) {}
 
     void filesCounted(std::int32_t count) override { platform_.progressSetRange(count); }
     void fileReached(const std::u16string& path, std::int32_t index) override {
@@ -26,19 +27,14 @@ public:
         platform_.progressSetPosition(index);
     }
     void recordReady(const std::u16string& path, const BattleRecord& record) override {
-        applyBattleRecord(record, path, list_, platform_);
+        applyBattleRecord(record, path, list_, language_, platform_);
     }
-    void fileUnreadable(const std::u16string& path) override { showUnreadable(path, platform_); }
+    void fileUnreadable(const std::u16string& path) override { reportUnreadable(path, language_, platform_); }
     void fileDone() override { platform_.processOnePendingEvent(); }
-
-    static void showUnreadable(std::u16string_view path, Platform& platform) {
-        platform.messageBox(builtin::unreadableTitle, std::u16string(builtin::unreadableBefore) +
-                                                          std::u16string(path) +
-                                                          std::u16string(builtin::unreadableAfter));
-    }
 
 private:
     ListModel& list_;
+    const Language& language_;
     Platform& platform_;
 };
 
@@ -46,10 +42,10 @@ private:
 
 namespace {
 
-void showRecord(const BattleRecord& record, std::u16string_view path, ListModel& list, Platform& platform,
-                bool inOrder) {
+void showRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                const Language& language, Platform& platform, bool inOrder) {
     if (record.kind == BattleRecordKind::Unreadable) {
-        ListScanObserver::showUnreadable(path, platform);
+        reportUnreadable(path, language, platform);
         return;
     }
     // The tint goes with the row: with the filter on, the last shown row may be another one.
@@ -64,23 +60,23 @@ void showRecord(const BattleRecord& record, std::u16string_view path, ListModel&
 
 } // namespace
 
-void reportUnreadable(std::u16string_view path, Platform& platform) {
-    ListScanObserver::showUnreadable(path, platform);
+void reportUnreadable(std::u16string_view path, const Language& language, Platform& platform) {
+    platform.messageBox(language.message(MsgUnreadableTitle), language.message(MsgUnreadableFile, path));
 }
 
 void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform) {
-    showRecord(record, path, list, platform, false);
+                       const Language& language, Platform& platform) {
+    showRecord(record, path, list, language, platform, false);
 }
 
 void placeBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform) {
-    showRecord(record, path, list, platform, true);
+                       const Language& language, Platform& platform) {
+    showRecord(record, path, list, language, platform, true);
 }
 
 void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language,
                      Platform& platform) {
-    applyBattleRecord(extractBattleRecord(path, language), path, list, platform);
+    applyBattleRecord(extractBattleRecord(path, language), path, list, language, platform);
 }
 
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
@@ -88,7 +84,7 @@ void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16strin
                       const ReplayScanOptions& options) {
     platform.progressBegin(language.message(MsgScanTitle),
                            language.message(MsgScanCaption) + std::u16string(folder));
-    ListScanObserver observer(list, platform);
+    ListScanObserver observer(list, language, platform);
     list.beginBulkUpdate();
     if ((options.cache != nullptr && options.cache->usable()) || options.stamps != nullptr) {
         CachedScanOptions cached;

@@ -31,14 +31,14 @@ inline constexpr std::uint32_t kNoResultsTintRgb = 0xFAD8DE;
 // Appends the record's row to the list, tinting it when it has no results, or shows the message of an
 // unreadable file.
 void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform);
+                       const Language& language, Platform& platform);
 
 // The same for a record that comes while the list is shown: its row goes where the list's sort puts it.
 void placeBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform);
+                       const Language& language, Platform& platform);
 
 // The message box of a replay that cannot be read.
-void reportUnreadable(std::u16string_view path, Platform& platform);
+void reportUnreadable(std::u16string_view path, const Language& language, Platform& platform);
 
 // Reads one replay and appends its row to the list (or shows why it cannot).
 void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language, Platform& platform);

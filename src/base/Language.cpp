@@ -1,5 +1,6 @@
 #include "base/Language.h"
 
+#include "base/BuiltInTexts.h"
 #include "base/TextCodec.h"
 
 #include <algorithm>
@@ -45,11 +46,18 @@ std::uint64_t fingerprintOf(
     return hash;
 }
 
+// The program's own text of message n, or "n/a" when it has none.
+std::u16string_view defaultMessage(int n) {
+    for (const builtin::DefaultMessage& d : builtin::defaultMessages)
+        if (d.message == n) return d.text;
+    return notAvailable();
+}
+
 } // namespace
 
 Language::Language() : fingerprint_(fingerprintOf({})) {
     for (int n = 1; n <= messageCount; ++n)
-        messages_[static_cast<std::size_t>(n)] = notAvailable();
+        messages_[static_cast<std::size_t>(n)] = defaultMessage(n);
 }
 
 Language::Language(const PrefFile& prefs) {
@@ -61,7 +69,7 @@ Language::Language(const PrefFile& prefs) {
                 names.emplace(toLower(line.key), std::u16string(line.value()));
     }
     for (int n = 1; n <= messageCount; ++n)
-        messages_[static_cast<std::size_t>(n)] = lookupOr(u"text", u"txt" + decimal(n), notAvailable());
+        messages_[static_cast<std::size_t>(n)] = lookupOr(u"text", u"txt" + decimal(n), defaultMessage(n));
     fingerprint_ = fingerprintOf(groups_);
 }
 
@@ -75,8 +83,19 @@ const std::u16string& Language::message(int n) const {
     return messages_[static_cast<std::size_t>(n)];
 }
 
+std::u16string Language::message(int n, std::u16string_view argument) const {
+    std::u16string text = message(n);
+    if (const auto at = text.find(u"%1"); at != std::u16string::npos) text.replace(at, 2, argument);
+    return text;
+}
+
 std::u16string Language::lookup(std::u16string_view group, std::u16string_view key) const {
     return lookupOr(group, key, key);
+}
+
+std::u16string Language::lookup(std::u16string_view group, std::u16string_view key,
+                                std::u16string_view fallback) const {
+    return lookupOr(group, key, fallback);
 }
 
 std::u16string Language::lookupOr(std::u16string_view group, std::u16string_view key,

@@ -24,10 +24,16 @@ public:
     // A missing or unreadable file gives an empty Language; nothing is reported.
     static Language load(const std::filesystem::path& file);
 
-    // Message n (1 ... messageCount); "n/a" when the file lacks it and for any other n.
+    // Message n (1 ... messageCount). When the file lacks it: the program's own text for the messages that
+    // have one (builtin::defaultMessages), "n/a" for the others and for any other n.
     const std::u16string& message(int n) const;
+    // The message with "%1" replaced by the argument.
+    std::u16string message(int n, std::u16string_view argument) const;
     // The value of key in group, read as PrefFile::text reads it; the key itself when absent.
     std::u16string lookup(std::u16string_view group, std::u16string_view key) const;
+    // The same with the fallback when absent.
+    std::u16string lookup(std::u16string_view group, std::u16string_view key,
+                          std::u16string_view fallback) const;
 
     // The same for two languages that answer every message and lookup alike, and different otherwise
     // but for a chance of 2^-64: what a record cache keys the texts it keeps on.

@@ -42,8 +42,11 @@ constexpr std::string_view kHelp =
     "      JSON line per list row, newest first: {\"cells\": [40 strings], \"tint\": true|false}.\n"
     "      \"tint\" is true for replays without readable results.\n"
     "  export [--lang FILE] [--cache FILE] [--no-cache] FOLDER OUT\n"
-    "      Scans FOLDER as list does and writes the list as an Excel workbook (.xls) to OUT; \".xls\" is\n"
-    "      appended when the file name does not end in it. Prints the name of the file written.\n"
+    "      Scans FOLDER as list does and writes the list to OUT, in the format OUT's name asks for:\n"
+    "      a name ending in \".xlsx\" or \".csv\" (any letter case) gives an Excel workbook with typed\n"
+    "      cells or UTF-8 comma-separated values of every row and columns 1 to 39; any other name an\n"
+    "      Excel workbook (.xls) of columns 0 to 32, with \".xls\" appended when the name does not end\n"
+    "      in it. Prints the name of the file written.\n"
     "  watch [--lang FILE] [--cache FILE] FOLDER\n"
     "      Writes the rows of FOLDER as list does, then follows the folder until interrupted (Ctrl+C):\n"
     "      one JSON line per change, once the file has stopped changing for a second:\n"
@@ -318,7 +321,8 @@ int watchCommand(const Arguments& arguments, std::ostream& out, std::ostream& er
         for (const LiveChange& change : live.poll(std::chrono::steady_clock::now())) {
             const bool hadRow = scannedRowPaths.contains(change.path);
             if (change.kind == LiveChange::Kind::Removed || change.kind == LiveChange::Kind::Unreadable) {
-                if (change.kind == LiveChange::Kind::Unreadable) reportUnreadable(change.path, platform);
+                if (change.kind == LiveChange::Kind::Unreadable)
+                    reportUnreadable(change.path, language, platform);
                 if (!hadRow) continue;
                 scannedRowPaths.erase(change.path);
                 line.assign("{\"event\": \"removed\", \"path\": ");
@@ -345,7 +349,9 @@ int watchCommand(const Arguments& arguments, std::ostream& out, std::ostream& er
 int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const ScannedFolder scanned = scanForCommand(arguments, "export", 2, "FOLDER and OUT", err);
     if (!scanned.list) return scanned.status;
-    const ListExportResult result = exportSheetToXls(arguments.positional[1], sheetSourceOf(*scanned.list));
+    // The command line has no view: the new formats hold every column.
+    const ListExportResult result =
+        writeListFile(exportTargetOf(arguments.positional[1]), *scanned.list, ExportedColumns::All);
     if (!result.written) {
         err << "tapeloft-cli: " << terminalBytes(result.errorText) << '\n';
         return 1;

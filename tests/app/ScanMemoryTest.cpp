@@ -33,14 +33,14 @@ std::string tinyReplay(int n) {
 }
 
 // Starts the peak below anew from what the process holds now, so earlier tests in the same run do not count.
-void resetPeakResident() {
+[[maybe_unused]] void resetPeakResident() {
 #if defined(__linux__)
     std::ofstream("/proc/self/clear_refs") << "5";
 #endif
 }
 
 // Peak resident memory of the process in KiB, from /proc; 0 where that is not known.
-long peakResidentKib() {
+[[maybe_unused]] long peakResidentKib() {
 #if defined(__linux__)
     std::ifstream status("/proc/self/status");
     std::string line;

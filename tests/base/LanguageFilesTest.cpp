@@ -151,9 +151,10 @@ TEST_P(LanguageFileTest, EveryLineIsUnderstoodAndNothingIsDefinedTwice) {
 
 // The messages the program shows beyond the first 120.
 constexpr tapeloft::MessageId kLaterMessages[] = {
-    tapeloft::MsgStatisticsTitle, tapeloft::MsgBattles, tapeloft::MsgVictories,    tapeloft::MsgDefeats,
-    tapeloft::MsgDraws,           tapeloft::MsgWinRate, tapeloft::MsgSurvivalRate, tapeloft::MsgPerBattle,
-    tapeloft::MsgWithoutResults,  tapeloft::MsgByWeek,  tapeloft::MsgCacheBypassed};
+    tapeloft::MsgXlsxFileType, tapeloft::MsgCsvFileType, tapeloft::MsgStatisticsTitle, tapeloft::MsgBattles,
+    tapeloft::MsgVictories,    tapeloft::MsgDefeats,     tapeloft::MsgDraws,           tapeloft::MsgWinRate,
+    tapeloft::MsgSurvivalRate, tapeloft::MsgPerBattle,   tapeloft::MsgWithoutResults,  tapeloft::MsgByWeek,
+    tapeloft::MsgCacheBypassed};
 
 TEST_P(LanguageFileTest, HoldsExactlyTheMessagesOneTo120AndTheLaterOnesAllNonEmpty) {
     const auto text = file_.groups.find(u"text");
@@ -163,6 +164,9 @@ TEST_P(LanguageFileTest, HoldsExactlyTheMessagesOneTo120AndTheLaterOnesAllNonEmp
     for (int n = 1; n <= 120; ++n)
         numbers.push_back(n);
     numbers.insert(numbers.end(), std::begin(kLaterMessages), std::end(kLaterMessages));
+    // The texts the program once showed in Russian whatever the file said.
+    for (int n = tapeloft::MsgUnreadableTitle; n <= tapeloft::MsgExportQuestionTitle; ++n)
+        numbers.push_back(n);
     for (const int n : numbers) {
         const std::u16string key = ascii("txt" + std::to_string(n));
         expected.insert(key);
