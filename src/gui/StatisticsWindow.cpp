@@ -11,11 +11,14 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -40,10 +43,23 @@ constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | 
                                          Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                                          Qt::WindowCloseButtonHint;
 
-// Figures per line at the top of the window.
-constexpr int kFiguresPerLine = 4;
+// Figures per column at the top of the window: the counts, the rates and the averages in a column each,
+// three columns narrow enough for a screen of 800 by 500 (1600 by 1000 at scale factor 2).
+constexpr int kFiguresPerColumn = 4;
+// Room between two columns of figures.
+constexpr int kFigureColumnGap = 24;
 // A stored size below this is taken for damage.
 constexpr int kSmallestRestoredSide = 200;
+// Shares of the room: vehicle and map tables side by side, the tables above the charts, the week chart
+// beside the bar chart.
+constexpr int kTableShares[] = {1, 1};
+constexpr int kPartShares[] = {2, 3};
+constexpr int kChartShares[] = {3, 2};
+// Below this a chart's labels no longer fit.
+constexpr QSize kSmallestChart{320, 240};
+// Room around a bar's name, and lines of the bar chart that hold no bar: title, value axis, margins.
+constexpr int kBarLinePadding = 2;
+constexpr int kBarChartChromeLines = 5;
 // Half a week on either side of the first and last week, so that their points do not sit on the frame.
 constexpr qint64 kWeekMarginMs = qint64{84} * 3600 * 1000;
 
@@ -55,6 +71,11 @@ QDateTime weekStart(std::int64_t firstDay) {
     return QDateTime(QDate(1970, 1, 1).addDays(firstDay), QTime(0, 0));
 }
 
+// Ticks of a count axis beyond the smallest counts, before the axis rounds them to nice numbers.
+constexpr int kCountTicks = 5;
+// Room beyond the longest bar for the number written after it.
+constexpr double kCountHeadroom = 1.1;
+
 // A count axis from 0 whose ticks fall on whole numbers.
 void setCountRange(QValueAxis& axis, double maximum) {
     constexpr int smallCounts = 5;
@@ -63,8 +84,18 @@ void setCountRange(QValueAxis& axis, double maximum) {
         axis.setTickCount(static_cast<int>(std::max(maximum, 1.0)) + 1);
         return;
     }
-    axis.setRange(0, maximum);
+    axis.setTickCount(kCountTicks);
+    axis.setRange(0, maximum * kCountHeadroom);
     axis.applyNiceNumbers();
+}
+
+// Gives the splitter's two parts their shares, now and when the window grows or shrinks. Sizes alone are
+// not kept: the splitter's first layout goes by its parts' size hints.
+void shareOut(QSplitter& splitter, const int (&shares)[2]) {
+    constexpr int unit = 1000;
+    for (int i = 0; i < 2; ++i)
+        splitter.setStretchFactor(i, shares[i]);
+    splitter.setSizes({shares[0] * unit, shares[1] * unit});
 }
 
 QChart* plainChart(const QString& title) {
@@ -98,7 +129,15 @@ StatisticsWindow::~StatisticsWindow() {
 // --- Building ------------------------------------------------------------------------------------------
 
 void StatisticsWindow::build() {
-    auto* layout = new QVBoxLayout(this);
+    // Where the screen is small (or the scale factor large) the parts keep the room their texts need and the
+    // window scrolls, rather than squeezing the bar chart until its axis leaves names out.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(scroll);
+    auto* layout = new QVBoxLayout(content);
 
     // The figures' labels come with the first statistics; their number is known now.
     auto* grid = new QGridLayout;
@@ -111,38 +150,44 @@ void StatisticsWindow::build() {
         bold.setBold(true);
         value->setFont(bold);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        const int line = i / kFiguresPerLine;
-        const int column = 3 * (i % kFiguresPerLine);
+        const int line = i % kFiguresPerColumn;
+        const int column = 3 * (i / kFiguresPerColumn);
         grid->addWidget(label, line, column);
         grid->addWidget(value, line, column + 1);
-        // An empty column between the pairs keeps them apart as the window grows.
-        if (i % kFiguresPerLine != kFiguresPerLine - 1) grid->setColumnMinimumWidth(column + 2, 24);
+        // An empty column after each pair keeps them apart as the window grows.
+        grid->setColumnMinimumWidth(column + 2, kFigureColumnGap);
         grid->setColumnStretch(column + 2, 1);
         figures_.emplace_back(label, value);
     }
     layout->addLayout(grid);
 
+    // Splitters, so that the user can give the tables or the charts more room. Their sizes are shares of
+    // the window: a splitter left to its parts' size hints gives the charts next to nothing.
     auto* parts = new QSplitter(Qt::Vertical, this);
     auto* tables = new QSplitter(Qt::Horizontal, parts);
+    tables_ = tables;
     vehicleView_ = buildTable(vehicles_, vehicleModel_);
     mapView_ = buildTable(maps_, mapModel_);
     vehicleView_->setObjectName(QStringLiteral("vehicleTable"));
     mapView_->setObjectName(QStringLiteral("mapTable"));
     tables->addWidget(vehicleView_);
     tables->addWidget(mapView_);
+    shareOut(*tables, kTableShares);
 
     auto* charts = new QSplitter(Qt::Horizontal, parts);
     buildWeekChart();
     buildVehicleChart();
     charts->addWidget(weekChart_);
     charts->addWidget(vehicleChart_);
-    charts->setStretchFactor(0, 3);
-    charts->setStretchFactor(1, 2);
+    shareOut(*charts, kChartShares);
     parts->addWidget(tables);
     parts->addWidget(charts);
-    parts->setStretchFactor(0, 2);
-    parts->setStretchFactor(1, 3);
+    shareOut(*parts, kPartShares);
+    for (QSplitter* splitter : {parts, tables, charts})
+        splitter->setChildrenCollapsible(false);
     layout->addWidget(parts, 1);
+    scroll->setWidget(content);
+    outer->addWidget(scroll);
 }
 
 QTableView* StatisticsWindow::buildTable(ListModel& list, ListTableModel*& model) {
@@ -202,6 +247,7 @@ void StatisticsWindow::buildWeekChart() {
     weekChart_ = new QChartView(chart, this);
     weekChart_->setObjectName(QStringLiteral("weekChart"));
     weekChart_->setRenderHint(QPainter::Antialiasing);
+    weekChart_->setMinimumSize(kSmallestChart);
 }
 
 void StatisticsWindow::buildVehicleChart() {
@@ -210,7 +256,9 @@ void StatisticsWindow::buildVehicleChart() {
     battleBars_ = new QBarSet(toQString(state_.message(MsgBattles)), series);
     series->append(battleBars_);
     series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+    // Beside the bar in the chart's text colour: inside, a short bar's number does not fit.
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    battleBars_->setLabelColor(chart->titleBrush().color());
     chart->addSeries(series);
 
     vehicleAxis_ = new QBarCategoryAxis(chart);
@@ -226,6 +274,9 @@ void StatisticsWindow::buildVehicleChart() {
     vehicleChart_ = new QChartView(chart, this);
     vehicleChart_->setObjectName(QStringLiteral("vehicleChart"));
     vehicleChart_->setRenderHint(QPainter::Antialiasing);
+    // Every vehicle's name needs a line of its own, or the axis leaves names out.
+    const int line = QFontMetrics(vehicleAxis_->labelsFont()).height() + kBarLinePadding;
+    vehicleChart_->setMinimumSize(kSmallestChart.width(), (chartedVehicles + kBarChartChromeLines) * line);
 }
 
 // --- Showing -------------------------------------------------------------------------------------------
@@ -252,6 +303,12 @@ void StatisticsWindow::showStatistics(const ListModel& list, std::u16string_view
     if (!columnsFitted_ && vehicles_.rowCount() > 0) {
         vehicleView_->resizeColumnsToContents();
         mapView_->resizeColumnsToContents();
+        // The room between the tables goes by what their columns need, so that the wider one (long map
+        // names) is not cut while the other has room to spare.
+        const auto needed = [](const QTableView* view) {
+            return view->horizontalHeader()->length() + view->verticalScrollBar()->sizeHint().width();
+        };
+        tables_->setSizes({needed(vehicleView_), needed(mapView_)});
         columnsFitted_ = true;
     }
     showWeeks(stats);
@@ -318,10 +375,19 @@ void StatisticsWindow::restorePlace(const QWidget* over) {
         resize(placed.width, placed.height);
         return;
     }
-    resize(builtSize);
-    const QRect around = over ? over->frameGeometry()
-                              : QRect(primaryRect.x, primaryRect.y, primaryRect.width, primaryRect.height);
-    move(around.center() - QPoint(builtSize.width() / 2, builtSize.height() / 2));
+    // The built size, smaller where the screen is (a large scale factor), centred over the main window and
+    // kept on its screen. Not shown yet, this window has no frame to measure; the main window's is the same.
+    const QScreen* screen = over && over->screen() ? over->screen() : primary;
+    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), builtSize);
+    const QSize frame = over ? over->frameGeometry().size() - over->size() : QSize(0, 0);
+    const QSize size = builtSize.boundedTo(available.size() - frame);
+    const QSize outer = size + frame;
+    const QRect around = over ? over->frameGeometry() : available;
+    QPoint topLeft = around.center() - QPoint(outer.width() / 2, outer.height() / 2);
+    topLeft.setX(std::clamp(topLeft.x(), available.left(), available.right() + 1 - outer.width()));
+    topLeft.setY(std::clamp(topLeft.y(), available.top(), available.bottom() + 1 - outer.height()));
+    resize(size);
+    move(topLeft);
 }
 
 void StatisticsWindow::closeEvent(QCloseEvent* event) {

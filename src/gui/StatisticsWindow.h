@@ -18,6 +18,7 @@ class QChartView;
 class QDateTimeAxis;
 class QLabel;
 class QLineSeries;
+class QSplitter;
 class QTableView;
 class QValueAxis;
 QT_END_NAMESPACE
@@ -37,7 +38,7 @@ class StatisticsWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr QSize builtSize{1180, 820};
+    static constexpr QSize builtSize{1260, 820};
     // Bars of the vehicle chart: the most played ones.
     static constexpr int chartedVehicles = 15;
 
@@ -88,6 +89,7 @@ private:
     ListModel maps_;
 
     std::vector<std::pair<QLabel*, QLabel*>> figures_;
+    QSplitter* tables_ = nullptr;
     QTableView* vehicleView_ = nullptr;
     QTableView* mapView_ = nullptr;
     ListTableModel* vehicleModel_ = nullptr;

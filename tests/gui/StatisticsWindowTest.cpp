@@ -205,6 +205,34 @@ private slots:
         QCOMPARE(header->sortIndicatorSection(), 0);
     }
 
+    void withoutAStoredPlaceItOpensWhollyOnTheScreenWithRoomForTheCharts_data() {
+        QTest::addColumn<bool>("nearTheEnd");
+        QTest::newRow("main window in the top left corner") << false;
+        QTest::newRow("main window in the bottom right corner") << true;
+    }
+
+    void withoutAStoredPlaceItOpensWhollyOnTheScreenWithRoomForTheCharts() {
+        QFETCH(bool, nearTheEnd);
+        StatsSession session;
+        Started& s = session.s();
+        const QRect available = s.window->screen()->availableGeometry();
+        // Smaller than the window is built: it must shrink, not hang over the edges.
+        QVERIFY(available.width() < StatisticsWindow::builtSize.width() ||
+                available.height() < StatisticsWindow::builtSize.height());
+        s.window->move(nearTheEnd ? available.bottomRight() - QPoint(100, 100) : available.topLeft());
+        StatisticsWindow* window = session.openByButton();
+        QVERIFY(window);
+        QVERIFY2(available.contains(window->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                             .arg(window->x())
+                                                                             .arg(window->y())
+                                                                             .arg(window->width())
+                                                                             .arg(window->height())));
+        // The charts get the larger share of the height, the week chart the larger share of the width.
+        QTRY_VERIFY(window->weekChart()->height() > window->vehicleView()->height());
+        QVERIFY(window->weekChart()->width() > window->vehicleChart()->width());
+        QCOMPARE(window->weekChart()->height(), window->vehicleChart()->height());
+    }
+
     void remembersItsPlaceAndClosesWithTheMainWindow() {
         StatsSession session;
         Started& s = session.s();
