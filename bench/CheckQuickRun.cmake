@@ -5,8 +5,8 @@ message("${out}${err}")
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "tapeloft-bench --quick ended with ${status}")
 endif()
-foreach(expected IN ITEMS "| Figure" "| scan " "floor" "peak memory" "per-file time" "sort " "filter change"
-                          "export " "start-up")
+foreach(expected IN ITEMS "| Figure" "| scan " "floor" "peak memory" "per-file time" "statistics of " "sort "
+                          "filter change" "export " "start-up")
     string(FIND "${out}" "${expected}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "the table lacks a row with '${expected}'")

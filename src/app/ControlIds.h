@@ -28,6 +28,7 @@ inline constexpr int kReplayFilterToggle = 11;
 inline constexpr int kFavouriteFilterToggle = 12;
 inline constexpr int kAboutButton = 13;
 inline constexpr int kSettingsButton = 14;
+inline constexpr int kStatisticsButton = 20;
 inline constexpr int kMainTabs = 17;
 inline constexpr int kReplayHintLabel = 46;
 inline constexpr int kFavouriteHintLabel = 47;

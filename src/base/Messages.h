@@ -33,6 +33,8 @@ enum MessageId : int {
     MsgCreditsHeader = 31,
     MsgRepairHeader = 33,
     MsgNetCreditsHeader = 35,
+    MsgDamageDealtHeader = 36,
+    MsgHitRateHeader = 43,
     MsgFavouritesTab = 50,
     MsgExportFavouritesTip = 51,
     MsgFavouriteDetailsTip = 52,
@@ -89,6 +91,17 @@ enum MessageId : int {
     MsgReplayGone = 119,
     MsgXlsxFileType = 121, // the save dialog's file types besides the fixed .xls one
     MsgCsvFileType = 122,
+    // The statistics window.
+    MsgStatisticsTitle = 130,
+    MsgBattles = 131,
+    MsgVictories = 132,
+    MsgDefeats = 133,
+    MsgDraws = 134,
+    MsgWinRate = 135,
+    MsgSurvivalRate = 136,
+    MsgPerBattle = 137, // follows a column header: "Damage dealt per battle"
+    MsgWithoutResults = 138,
+    MsgByWeek = 139,
     MsgCacheBypassed = 140,
     // Texts the program once showed in Russian whatever the language file said; a file without them still
     // gets those texts (see builtin::defaultMessages).

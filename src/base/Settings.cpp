@@ -77,4 +77,26 @@ bool writeWindowSettings(const std::filesystem::path& file, const WindowSettings
     return writeSettings(file, writes);
 }
 
+std::optional<WindowPlace> readWindowPlace(const std::filesystem::path& file, std::u16string_view group) {
+    using namespace settings;
+    const PrefFile prefs = readSettings(file);
+    for (const std::u16string_view key : {keyWindowX, keyWindowY, keyWindowWidth, keyWindowHeight})
+        if (!prefs.find(group, key)) return std::nullopt;
+    return WindowPlace{prefs.integer(group, keyWindowX, 0), prefs.integer(group, keyWindowY, 0),
+                       prefs.integer(group, keyWindowWidth, 0), prefs.integer(group, keyWindowHeight, 0)};
+}
+
+bool writeWindowPlace(const std::filesystem::path& file, std::u16string_view group,
+                      const WindowPlace& place) {
+    using namespace settings;
+    const std::u16string name(group);
+    const SettingWrite writes[] = {
+        {name, std::u16string(keyWindowX), decimal(place.x)},
+        {name, std::u16string(keyWindowY), decimal(place.y)},
+        {name, std::u16string(keyWindowWidth), decimal(place.width)},
+        {name, std::u16string(keyWindowHeight), decimal(place.height)},
+    };
+    return writeSettings(file, writes);
+}
+
 } // namespace tapeloft

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ inline constexpr std::int32_t defaultWindowHeight = 625;
 inline constexpr std::int32_t defaultColumnWidth = 100;
 // "Col" followed by the column number in decimal ("Col0" ... "Col39").
 std::u16string columnWidthKey(int column);
+
+// Where the statistics window was when it last closed, under the same four keys as the main window's.
+inline constexpr std::u16string_view groupStatisticsWindow = u"StatWnd";
 
 inline constexpr std::u16string_view groupAccount = u"accaunts";
 inline constexpr std::u16string_view keyLogin = u"MRlog";
@@ -88,5 +92,19 @@ struct WindowSettings final {
 WindowSettings readWindowSettings(const std::filesystem::path& file, int columnCount);
 // Writes wndX, wndY, wndW, wndH and a width key for every column in one save; false as for writeSettings.
 bool writeWindowSettings(const std::filesystem::path& file, const WindowSettings& window);
+
+// A window's outer left and top and its inner size.
+struct WindowPlace final {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    friend bool operator==(const WindowPlace&, const WindowPlace&) = default;
+};
+
+// The place stored in the group under wndX, wndY, wndW and wndH; nullopt unless all four are there.
+std::optional<WindowPlace> readWindowPlace(const std::filesystem::path& file, std::u16string_view group);
+// The four keys in one save; false as for writeSettings.
+bool writeWindowPlace(const std::filesystem::path& file, std::u16string_view group, const WindowPlace& place);
 
 } // namespace tapeloft

@@ -2,6 +2,7 @@
 
 #include "app/ListExport.h"
 #include "app/ListModel.h"
+#include "app/ListStatistics.h"
 #include "app/Platform.h"
 #include "app/ReplayList.h"
 #include "app/ReplayScan.h"
@@ -65,6 +66,14 @@ constexpr std::string_view kHelp =
     "      \"alive\" (a number), \"isPlayer\" (true|false)}; \"achievements\" is an array of names.\n"
     "      Unless \"status\" is \"Opened\", the texts are empty, the nullable ones null, \"hasResults\"\n"
     "      false and the arrays empty. The shell price is read from the settings file, never written.\n"
+    "  stats [--lang FILE] [--cache FILE] [--no-cache] FOLDER\n"
+    "      Scans FOLDER as list does and writes the statistics of all its rows as one JSON object on\n"
+    "      one line: battles, withoutResults, victories, defeats, draws, winRate, survivalRate,\n"
+    "      hitRate, averages {frags, xp, damageDealt, netCredits}, then byVehicle and byMap, arrays of\n"
+    "      {\"vehicle\" or \"map\", battles, victories, winRate, damageDealt, xp}, most battles first,\n"
+    "      then by name. A battle is a row whose result is message 3, 4 or 5 of the language file;\n"
+    "      replays without results count only in withoutResults, rejected files nowhere. Rates and\n"
+    "      averages are per battle, unrounded, and 0 when there is no battle (hitRate: no shot).\n"
     "  help, --help\n"
     "      Shows this text.\n"
     "\n"
@@ -206,21 +215,22 @@ std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const 
 struct ScannedFolder {
     std::optional<ListModel> list;
     int status = 0;
+    Language language;
 };
 
 ScannedFolder scanForCommand(const Arguments& arguments, std::string_view command, std::size_t positionals,
                              std::string_view takes, std::ostream& err) {
     if (arguments.settings) {
         err << "tapeloft-cli: " << command << " does not take --settings (see tapeloft-cli --help)\n";
-        return {std::nullopt, 2};
+        return {std::nullopt, 2, Language()};
     }
     if (arguments.positional.size() != positionals) {
         err << "tapeloft-cli: " << command << " takes " << takes << " (see tapeloft-cli --help)\n";
-        return {std::nullopt, 2};
+        return {std::nullopt, 2, Language()};
     }
-    const Language language = loadLanguage(arguments.lang.value_or(u""), defaultSettingsFile());
     ScannedFolder scanned;
-    scanned.list = scanFolderArgument(arguments.positional[0], language, arguments, err);
+    scanned.language = loadLanguage(arguments.lang.value_or(u""), defaultSettingsFile());
+    scanned.list = scanFolderArgument(arguments.positional[0], scanned.language, arguments, err);
     scanned.status = scanned.list ? 0 : 1;
     return scanned;
 }
@@ -457,6 +467,70 @@ std::string detailsJson(const BattleDetails& read) {
     return out;
 }
 
+void appendGroups(std::string& out, std::string_view key, std::string_view nameKey,
+                  const std::vector<GroupStats>& groups) {
+    appendKey(out, key);
+    out += '[';
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const GroupStats& group = groups[i];
+        if (i > 0) out += ", ";
+        out += '{';
+        appendText(out, nameKey, group.name);
+        appendKey(out, "battles");
+        out += std::to_string(group.battles);
+        appendKey(out, "victories");
+        out += std::to_string(group.victories);
+        appendKey(out, "winRate");
+        appendJsonNumber(out, group.winRate);
+        appendKey(out, "damageDealt");
+        appendJsonNumber(out, group.damageDealt);
+        appendKey(out, "xp");
+        appendJsonNumber(out, group.xp);
+        out += '}';
+    }
+    out += ']';
+}
+
+std::string statsJson(const BattleStats& stats) {
+    std::string out = "{";
+    for (const auto& [key, count] : {std::pair{"battles", stats.battles},
+                                     {"withoutResults", stats.withoutResults},
+                                     {"victories", stats.victories},
+                                     {"defeats", stats.defeats},
+                                     {"draws", stats.draws}}) {
+        appendKey(out, key);
+        out += std::to_string(count);
+    }
+    for (const auto& [key, rate] : {std::pair{"winRate", stats.winRate},
+                                    {"survivalRate", stats.survivalRate},
+                                    {"hitRate", stats.hitRate}}) {
+        appendKey(out, key);
+        appendJsonNumber(out, rate);
+    }
+    appendKey(out, "averages");
+    out += '{';
+    for (const auto& [key, average] : {std::pair{"frags", stats.frags},
+                                       {"xp", stats.xp},
+                                       {"damageDealt", stats.damageDealt},
+                                       {"netCredits", stats.netCredits}}) {
+        appendKey(out, key);
+        appendJsonNumber(out, average);
+    }
+    out += '}';
+    appendGroups(out, "byVehicle", "vehicle", stats.byVehicle);
+    appendGroups(out, "byMap", "map", stats.byMap);
+    out += "}\n";
+    return out;
+}
+
+int statsCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const ScannedFolder scanned = scanForCommand(arguments, "stats", 1, "one FOLDER", err);
+    if (!scanned.list) return scanned.status;
+    out << statsJson(statsOfShownRows(*scanned.list, scanned.language));
+    out.flush();
+    return out ? 0 : 1;
+}
+
 int detailsCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     if (arguments.positional.size() != 1) {
         err << "tapeloft-cli: details takes one REPLAY (see tapeloft-cli --help)\n";
@@ -497,6 +571,7 @@ int run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
     if (command == u"export") return exportCommand(*arguments, out, err);
     if (command == u"details") return detailsCommand(*arguments, out, err);
     if (command == u"watch") return watchCommand(*arguments, out, err);
+    if (command == u"stats") return statsCommand(*arguments, out, err);
     err << "tapeloft-cli: unknown command '" << terminalBytes(command) << "' (see tapeloft-cli --help)\n";
     return 2;
 }

@@ -2,6 +2,9 @@
 
 #include "base/TextCodec.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace tapeloft::cli {
 
 namespace {
@@ -57,6 +60,14 @@ void appendJsonString(std::string& out, std::u16string_view text) {
         }
     }
     out.push_back('"');
+}
+
+void appendJsonNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) value = 0;
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, ec == std::errc() ? end : buffer);
+    if (ec != std::errc()) out += '0';
 }
 
 } // namespace tapeloft::cli

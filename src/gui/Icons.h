@@ -11,7 +11,7 @@ namespace tapeloft {
 // PNG bytes decoded to non-premultiplied RGBA; a null image when they are not a PNG libpng can read.
 QImage decodePng(std::span<const unsigned char> bytes);
 
-// Image `image` of the main window's icon table (0, 1, 3 to 12), decoded from the copy built into the
+// Image `image` of the main window's icon table (0, 1, 3 to 13), decoded from the copy built into the
 // program; a null image for any other number or when the copy cannot be decoded.
 QImage loadIconImage(int image);
 

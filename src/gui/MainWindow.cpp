@@ -28,6 +28,7 @@
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -172,13 +173,19 @@ void MainWindow::build() {
 
     auto* favouritesPath = new QLineEdit(this);
     favouritesPath->setReadOnly(true);
-    favouritesPath->setGeometry(420, 10, 300, 20);
+    favouritesPath->setGeometry(420, 10, 258, 20);
     favouritesPath->setText(toQString(state_.message(MsgFavouritesFolder)));
     favouritesPath->setToolTip(toQString(state_.message(MsgFavouritesFolder)));
     addControl(kFavouritesPathField, favouritesPath);
 
     addImageButton(this, kReplayFolderButton, 5, {335, 8, 25, 25}, MsgChooseReplayFolder);
-    addImageButton(this, kFavouritesFolderButton, 5, {725, 8, 25, 25}, MsgChooseFavouritesFolder);
+    addImageButton(this, kFavouritesFolderButton, 5, {683, 8, 25, 25}, MsgChooseFavouritesFolder);
+    QToolButton* statistics =
+        addImageButton(this, kStatisticsButton, 13, {718, 2, 32, 32}, MsgStatisticsTitle);
+    statistics->setToolTip(statistics->toolTip() + QStringLiteral(" (Ctrl+I)"));
+    auto* statisticsKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    connect(statisticsKey, &QShortcut::activated, this,
+            [this] { dispatch(kMainWindowId, kStatisticsButton, UiEvent::Click); });
     addImageButton(this, kRescanButton, 3, {760, 2, 32, 32}, MsgRescanTip);
     addImageButton(this, kSettingsButton, 12, {802, 2, 32, 32}, MsgSettingsTip);
     addImageButton(this, kAboutButton, 4, {838, 2, 32, 32}, MsgAboutTitle);
@@ -189,6 +196,13 @@ void MainWindow::build() {
     addControl(kMainTabs, tabs_);
     buildListTab(ReplayListKind::Replays);
     buildListTab(ReplayListKind::Favourites);
+    shownRowsTimer_ = new QTimer(this);
+    shownRowsTimer_->setSingleShot(true);
+    shownRowsTimer_->setInterval(shownRowsDelayMs);
+    connect(shownRowsTimer_, &QTimer::timeout, this, &MainWindow::shownRowsChanged);
+    watchShownRows(ReplayListKind::Replays);
+    watchShownRows(ReplayListKind::Favourites);
+    connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::shownRowsMayHaveChanged);
 
     folderChanged(ReplayListKind::Replays);
     folderChanged(ReplayListKind::Favourites);
@@ -383,6 +397,25 @@ void MainWindow::showColumnMenu(ReplayListKind kind, const QPoint& at) {
     columnMenu_ = nullptr;
 }
 
+void MainWindow::watchShownRows(ReplayListKind kind) {
+    // The adapter turns every change of the core list into a Qt signal; the list's one observer is the
+    // adapter.
+    ListTableModel* model = parts(kind).model;
+    const auto changed = [this, kind] {
+        if (kind == activeListKind()) shownRowsMayHaveChanged();
+    };
+    connect(model, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(model, &QAbstractItemModel::modelReset, this, changed);
+    connect(model, &QAbstractItemModel::layoutChanged, this, changed);
+    connect(model, &QAbstractItemModel::dataChanged, this, changed);
+}
+
+void MainWindow::shownRowsMayHaveChanged() {
+    // Not restarted by later changes: a steady stream of them still gets an answer in time.
+    if (!shownRowsTimer_->isActive()) shownRowsTimer_->start();
+}
+
 MainWindow::ListParts& MainWindow::parts(ReplayListKind kind) {
     return kind == ReplayListKind::Replays ? *replayParts_ : *favouriteParts_;
 }
@@ -445,6 +478,15 @@ ListTableModel* MainWindow::tableModel(ReplayListKind kind) const {
 
 FilterHeader* MainWindow::filterHeader(ReplayListKind kind) const {
     return parts(kind).header;
+}
+
+ReplayListKind MainWindow::activeListKind() const {
+    return tabs_->currentWidget() == favouriteParts_->page ? ReplayListKind::Favourites
+                                                           : ReplayListKind::Replays;
+}
+
+std::u16string_view MainWindow::activeListName() const {
+    return state_.message(activeListKind() == ReplayListKind::Replays ? MsgReplaysTab : MsgFavouritesTab);
 }
 
 AboutWindow* MainWindow::aboutWindow() const {
@@ -572,6 +614,9 @@ void MainWindow::dispatch(int window, int control, UiEvent event) {
     case kSettingsButton:
         if (settingsOpener_) settingsOpener_();
         break;
+    case kStatisticsButton:
+        if (statisticsOpener_) statisticsOpener_();
+        break;
     default:
         break;
     }
@@ -599,6 +644,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::exitSequence() {
     closing_ = true;
+    emit exiting();
     delete tracker_;
     tracker_ = nullptr;
     const QRect frame = frameGeometry();
@@ -614,6 +660,10 @@ void MainWindow::setDetailsOpener(std::function<void(const std::u16string&)> ope
 
 void MainWindow::setSettingsOpener(std::function<void()> opener) {
     settingsOpener_ = std::move(opener);
+}
+
+void MainWindow::setStatisticsOpener(std::function<void()> opener) {
+    statisticsOpener_ = std::move(opener);
 }
 
 void MainWindow::openDetails(ReplayListKind kind, bool fromF3) {

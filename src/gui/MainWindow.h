@@ -22,6 +22,7 @@ class QLineEdit;
 class QStatusBar;
 class QTabWidget;
 class QTableView;
+class QTimer;
 class QToolButton;
 
 namespace tapeloft {
@@ -46,6 +47,8 @@ public:
     static constexpr QRect replayListGeometry{5, 40, 845, 490};
     static constexpr QRect favouritesListGeometry{5, 40, 840, 490};
     static inline const QColor hintColour{0x5E, 0xA3, 0xFF};
+    // How long shownRowsChanged() waits after a change, so that a burst of changes sends it once.
+    static constexpr int shownRowsDelayMs = 100;
 
     // Builds window 15 over loaded settings. Without a platform the window uses its own Qt dialogs, without
     // file operations the real file system; both must outlive the window. Settings.ini and ColumnOrder.Dat
@@ -70,6 +73,8 @@ public:
     void setDetailsOpener(std::function<void(const std::u16string& path)> opener);
     // Opens the settings window (the main window stays usable).
     void setSettingsOpener(std::function<void()> opener);
+    // Opens the statistics window (the main window stays usable): the toolbar button and Ctrl+I.
+    void setStatisticsOpener(std::function<void()> opener);
     // The details window has gone (it stores the price itself): enables the main window and lets F3
     // open details again.
     void detailsClosed();
@@ -78,6 +83,10 @@ public:
     Platform& platform() { return platform_; }
     ListModel& replayList() { return replays_; }
     ListModel& favouritesList() { return favourites_; }
+    // The list of the current tab and the tab's text.
+    ReplayListKind activeListKind() const;
+    ListModel& activeList() { return activeListKind() == ReplayListKind::Replays ? replays_ : favourites_; }
+    std::u16string_view activeListName() const;
     // A control of window 15 by its number (the folder button for 0); null for an unknown number.
     QWidget* control(int id) const;
     QTableView* listView(ReplayListKind kind) const;
@@ -93,6 +102,14 @@ public:
     QMenu* rowMenu() const { return rowMenu_; }
     QMenu* columnMenu() const { return columnMenu_; }
 
+signals:
+    // The rows the active list shows may have changed (rows added, removed or changed, a filter, a sort, a
+    // rescan), or the other tab became the active one. Sent shownRowsDelayMs after the first change of a
+    // burst.
+    void shownRowsChanged();
+    // The window closes for good; sent before it stores its settings.
+    void exiting();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,6 +121,8 @@ private:
 
     void build();
     void buildListTab(ReplayListKind kind);
+    void watchShownRows(ReplayListKind kind);
+    void shownRowsMayHaveChanged();
     QToolButton* addImageButton(QWidget* parent, int id, int image, QRect geometry, MessageId tooltip);
     void addControl(int id, QWidget* widget);
     void layoutAnchored();
@@ -146,9 +165,11 @@ private:
     std::unique_ptr<ListParts> favouriteParts_;
     QPointer<AboutWindow> about_;
     FolderTracker* tracker_ = nullptr;
+    QTimer* shownRowsTimer_ = nullptr;
 
     std::function<void(const std::u16string&)> detailsOpener_;
     std::function<void()> settingsOpener_;
+    std::function<void()> statisticsOpener_;
     bool closing_ = false;
     QPointer<QMenu> rowMenu_;
     QPointer<QMenu> columnMenu_;

@@ -6,6 +6,7 @@
 #include "gui/MainWindow.h"
 #include "gui/QtTranslation.h"
 #include "gui/SettingsWindow.h"
+#include "gui/StatisticsWindow.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -38,6 +39,8 @@ int runTapeloft(int& argc, char** argv) {
         SettingsWindow::showOrRaise(settingsWindow, state, window.replayList(), window.favouritesList(), {},
                                     &window);
     });
+    QPointer<StatisticsWindow> statisticsWindow;
+    window.setStatisticsOpener([&] { StatisticsWindow::showOrRaise(statisticsWindow, window); });
     window.restoreLayout();
     window.show();
     window.scanFolders();

@@ -150,8 +150,11 @@ TEST_P(LanguageFileTest, EveryLineIsUnderstoodAndNothingIsDefinedTwice) {
 }
 
 // The messages the program shows beyond the first 120.
-constexpr tapeloft::MessageId kLaterMessages[] = {tapeloft::MsgXlsxFileType, tapeloft::MsgCsvFileType,
-                                                  tapeloft::MsgCacheBypassed};
+constexpr tapeloft::MessageId kLaterMessages[] = {
+    tapeloft::MsgXlsxFileType, tapeloft::MsgCsvFileType, tapeloft::MsgStatisticsTitle, tapeloft::MsgBattles,
+    tapeloft::MsgVictories,    tapeloft::MsgDefeats,     tapeloft::MsgDraws,           tapeloft::MsgWinRate,
+    tapeloft::MsgSurvivalRate, tapeloft::MsgPerBattle,   tapeloft::MsgWithoutResults,  tapeloft::MsgByWeek,
+    tapeloft::MsgCacheBypassed};
 
 TEST_P(LanguageFileTest, HoldsExactlyTheMessagesOneTo120AndTheLaterOnesAllNonEmpty) {
     const auto text = file_.groups.find(u"text");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -156,4 +157,37 @@ TEST(Settings, WindowGeometryAndColumnWidths) {
         bom + "\r\n[WndSett]\r\nwndX = -4\r\nCol3 = 30\r\nCol39 = 390\r\nwndY = 0\r\n"
               "wndW = 1200\r\nwndH = 700\r\nCol0 = 0\r\nCol1 = 10\r\nCol2 = 20\r\nCol4 = 40\r\n";
     EXPECT_EQ(bytes.substr(0, head.size()), head);
+}
+
+TEST(Settings, AWindowPlaceIsAllFourKeysOfItsGroupOrNothing) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        std::string text;
+        std::optional<tapeloft::WindowPlace> place;
+    } cases[] = {
+        {"no file", "", std::nullopt},
+        {"all four", "[StatWnd]\nwndX = -20\nwndY = 40\nwndW = 900\nwndH = 700\n",
+         tapeloft::WindowPlace{-20, 40, 900, 700}},
+        {"one missing", "[StatWnd]\nwndX = 10\nwndY = 40\nwndW = 900\n", std::nullopt},
+        {"the main window's keys only", "[WndSett]\nwndX = 1\nwndY = 2\nwndW = 3\nwndH = 4\n", std::nullopt},
+        {"not numbers", "[StatWnd]\nwndX = left\nwndY = 4x\nwndW = 900\nwndH = 700\n",
+         tapeloft::WindowPlace{0, 4, 900, 700}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = dir.path() / (std::string(c.name) + ".ini");
+        if (!c.text.empty()) dir.write(file.filename(), c.text);
+        EXPECT_EQ(tapeloft::readWindowPlace(file, settings::groupStatisticsWindow), c.place);
+    }
+
+    // Written beside the main window's group, which keeps its own values.
+    const auto file = dir.write("Settings.ini", "[WndSett]\nwndX = 5\nwndW = 1000\n");
+    ASSERT_TRUE(tapeloft::writeWindowPlace(file, settings::groupStatisticsWindow, {30, -5, 1024, 768}));
+    EXPECT_EQ(tapeloft::readWindowPlace(file, settings::groupStatisticsWindow),
+              (tapeloft::WindowPlace{30, -5, 1024, 768}));
+    const tapeloft::WindowSettings main = tapeloft::readWindowSettings(file, 0);
+    EXPECT_EQ(main.x, 5);
+    EXPECT_EQ(main.width, 1000);
+    EXPECT_EQ(main.y, settings::defaultWindowY);
 }

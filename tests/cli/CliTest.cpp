@@ -4,6 +4,7 @@
 #include "app/ReplayList.h"
 #include "base/TextCodec.h"
 #include "export/SheetExport.h"
+#include "replay/RecordColumns.h"
 #include "samplegen/SampleReplay.h"
 #include "support/TempDir.h"
 #include "xlsrecords/XlsRecords.h"
@@ -12,12 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 
 using namespace tapeloft;
 using tapeloft::test::readBytes;
 using tapeloft::test::TempDir;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -439,6 +442,153 @@ TEST(CliExport, WritesTheScannedFolderAndPrintsTheFinalName) {
               1);
     EXPECT_FALSE(err2.str().empty());
     EXPECT_EQ(cli::run({u"export", textFromPath(dir.path() / "r")}, out2, err2), 2);
+}
+
+namespace {
+
+double numberOf(const JsonValue& value) {
+    return value.kind() == JsonKind::Integer ? value.integerValue() : value.realValue();
+}
+
+// What one vehicle or map adds up to in the list's rows.
+struct GroupSums {
+    int battles = 0, victories = 0;
+    long long damage = 0, xp = 0;
+};
+
+} // namespace
+
+TEST(CliStats, AddsUpTheRowsThatListPrints) {
+    TempDir dir;
+    const fs::path folder = dir.path() / "replays";
+    samples::SampleOptions options;
+    options.tailBytes = 0;
+    options.vehicleCount = 6;
+    ASSERT_EQ(samples::writeSampleFolder(folder, 60, 31, options).size(), 60u);
+    options.layout = samples::ResultsLayout::None;
+    ASSERT_EQ(samples::writeSampleFolder(folder / "plain", 3, 32, options, true).size(), 3u);
+    options.headerRejected = true;
+    ASSERT_EQ(samples::writeSampleFolder(folder / "junk", 2, 33, options, true).size(), 2u);
+    const std::string lng = (test::sourceDir() / "lang" / "eng.lng").string();
+
+    const CliRun list = runCli({"list", "--lang", lng, folder.string()});
+    const CliRun stats = runCli({"stats", "--lang", lng, folder.string()});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    ASSERT_EQ(stats.exitCode, 0) << stats.err;
+    ASSERT_EQ(lines(stats.out).size(), 1u);
+    const auto doc = parseJsonUtf8(stats.out);
+    ASSERT_TRUE(doc) << stats.out;
+    const JsonValue& root = doc->root();
+    EXPECT_EQ(memberKeys(root),
+              (std::vector<std::u16string>{u"battles", u"withoutResults", u"victories", u"defeats", u"draws",
+                                           u"winRate", u"survivalRate", u"hitRate", u"averages", u"byVehicle",
+                                           u"byMap"}));
+
+    // The same figures from the printed rows: the result texts of eng.lng, leading numbers of the cells.
+    int battles = 0, victories = 0, defeats = 0, draws = 0, survived = 0, markers = 0, others = 0;
+    long long damage = 0, xp = 0, frags = 0, net = 0, shots = 0, hits = 0;
+    std::map<std::u16string, GroupSums> byVehicle;
+    for (const std::string& line : lines(list.out)) {
+        const auto row = parseJsonUtf8(line);
+        ASSERT_TRUE(row);
+        const JsonValue& cells = row->root().member(u"cells");
+        const std::u16string_view result = cells.element(ColumnResult).text();
+        if (result != u"Victory" && result != u"Defeat" && result != u"Draw") {
+            ++(cells.element(ColumnDate).text() == u"Not a readable replay file" ? markers : others);
+            continue;
+        }
+        const auto cell = [&](int column) { return leadingInt32(cells.element(column).text()); };
+        ++battles;
+        victories += result == u"Victory";
+        defeats += result == u"Defeat";
+        draws += result == u"Draw";
+        survived += cells.element(ColumnAlive).text() == u"+";
+        damage += cell(ColumnDamageDealt);
+        xp += cell(ColumnXp);
+        frags += cell(ColumnFrags);
+        net += cell(ColumnNetCredits);
+        shots += cell(ColumnShots);
+        hits += cell(ColumnHits);
+        GroupSums& vehicle = byVehicle[std::u16string(cells.element(ColumnVehicle).text())];
+        ++vehicle.battles;
+        vehicle.victories += result == u"Victory";
+        vehicle.damage += cell(ColumnDamageDealt);
+        vehicle.xp += cell(ColumnXp);
+    }
+    ASSERT_EQ(battles, 60);
+    EXPECT_EQ(markers, 2);
+    EXPECT_EQ(others, 3);
+    EXPECT_EQ(root.member(u"battles").integerValue(), battles);
+    EXPECT_EQ(root.member(u"withoutResults").integerValue(), others);
+    EXPECT_EQ(root.member(u"victories").integerValue(), victories);
+    EXPECT_EQ(root.member(u"defeats").integerValue(), defeats);
+    EXPECT_EQ(root.member(u"draws").integerValue(), draws);
+    EXPECT_DOUBLE_EQ(numberOf(root.member(u"winRate")), static_cast<double>(victories) / battles);
+    EXPECT_DOUBLE_EQ(numberOf(root.member(u"survivalRate")), static_cast<double>(survived) / battles);
+    EXPECT_DOUBLE_EQ(numberOf(root.member(u"hitRate")),
+                     static_cast<double>(hits) / static_cast<double>(shots));
+    const JsonValue& averages = root.member(u"averages");
+    EXPECT_DOUBLE_EQ(numberOf(averages.member(u"frags")), static_cast<double>(frags) / battles);
+    EXPECT_DOUBLE_EQ(numberOf(averages.member(u"xp")), static_cast<double>(xp) / battles);
+    EXPECT_DOUBLE_EQ(numberOf(averages.member(u"damageDealt")), static_cast<double>(damage) / battles);
+    EXPECT_DOUBLE_EQ(numberOf(averages.member(u"netCredits")), static_cast<double>(net) / battles);
+
+    const JsonValue& vehicles = root.member(u"byVehicle");
+    ASSERT_EQ(vehicles.count(), static_cast<int>(byVehicle.size()));
+    for (int i = 0; i < vehicles.count(); ++i) {
+        const JsonValue& v = vehicles.element(i);
+        const std::u16string name(v.member(u"vehicle").text());
+        SCOPED_TRACE(utf16ToUtf8(name));
+        ASSERT_TRUE(byVehicle.count(name));
+        const GroupSums& sums = byVehicle[name];
+        EXPECT_EQ(v.member(u"battles").integerValue(), sums.battles);
+        EXPECT_EQ(v.member(u"victories").integerValue(), sums.victories);
+        EXPECT_DOUBLE_EQ(numberOf(v.member(u"winRate")), static_cast<double>(sums.victories) / sums.battles);
+        EXPECT_DOUBLE_EQ(numberOf(v.member(u"damageDealt")), static_cast<double>(sums.damage) / sums.battles);
+        EXPECT_DOUBLE_EQ(numberOf(v.member(u"xp")), static_cast<double>(sums.xp) / sums.battles);
+        if (i > 0) {
+            // Most battles first, then by name.
+            const JsonValue& before = vehicles.element(i - 1);
+            const int previous = before.member(u"battles").integerValue();
+            EXPECT_GE(previous, sums.battles);
+            if (previous == sums.battles) {
+                EXPECT_LT(before.member(u"vehicle").text(), name);
+            }
+        }
+    }
+    int mapBattles = 0;
+    const JsonValue& maps = root.member(u"byMap");
+    for (int i = 0; i < maps.count(); ++i) {
+        EXPECT_FALSE(maps.element(i).member(u"map").text().empty());
+        mapBattles += maps.element(i).member(u"battles").integerValue();
+    }
+    EXPECT_EQ(mapBattles, battles);
+}
+
+TEST(CliStats, AnEmptyFolderGivesZerosAndUsageErrorsFail) {
+    TempDir dir;
+    fs::create_directories(dir.path() / "empty");
+    const CliRun run = runCli({"stats", "--lang", "none.lng", (dir.path() / "empty").string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "{\"battles\": 0, \"withoutResults\": 0, \"victories\": 0, \"defeats\": 0, \"draws\": 0, "
+              "\"winRate\": 0, \"survivalRate\": 0, \"hitRate\": 0, \"averages\": {\"frags\": 0, "
+              "\"xp\": 0, \"damageDealt\": 0, \"netCredits\": 0}, \"byVehicle\": [], \"byMap\": []}\n");
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+    } failures[] = {
+        {{"stats"}, 2},
+        {{"stats", dir.path().string(), dir.path().string()}, 2},
+        {{"stats", "--settings", "x.ini", dir.path().string()}, 2},
+        {{"stats", (dir.path() / "missing").string()}, 1},
+    };
+    for (const auto& failure : failures) {
+        const CliRun failed = runCli(failure.args);
+        EXPECT_EQ(failed.exitCode, failure.exitCode) << failure.args.back();
+        EXPECT_EQ(failed.out, "");
+        EXPECT_NE(failed.err, "");
+    }
 }
 
 namespace {

@@ -24,8 +24,8 @@ private slots:
     void everyIconDecodesAtItsSize_data() {
         QTest::addColumn<int>("image");
         QTest::addColumn<int>("side");
-        const int sides[][2] = {{0, 32}, {1, 32}, {3, 24}, {4, 24},  {5, 16},  {6, 24},
-                                {7, 24}, {8, 24}, {9, 32}, {10, 32}, {11, 24}, {12, 24}};
+        const int sides[][2] = {{0, 32}, {1, 32}, {3, 24},  {4, 24},  {5, 16},  {6, 24}, {7, 24},
+                                {8, 24}, {9, 32}, {10, 32}, {11, 24}, {12, 24}, {13, 24}};
         for (const auto& [image, side] : sides)
             QTest::addRow("image %d", image) << image << side;
     }
@@ -61,7 +61,7 @@ private slots:
     }
 
     void numbersWithoutAnImageGiveNothing() {
-        for (int image : {-1, 2, 13, 100}) {
+        for (int image : {-1, 2, 14, 100}) {
             QVERIFY(loadIconImage(image).isNull());
             QVERIFY(loadIcon(image).isNull());
         }

@@ -118,6 +118,7 @@ private slots:
             {"details of a replay", kReplayDetailsButton, 0},
             {"details of a favourite", kFavouriteDetailsButton, 1},
             {"settings", kSettingsButton, 0},
+            {"statistics", kStatisticsButton, 1},
             {"about", kAboutButton, 0},
         };
         for (const auto& row : rows)
@@ -130,9 +131,10 @@ private slots:
         work.prepare(3, 2);
         Started s;
         std::vector<std::u16string> detailsOpened;
-        int settingsOpened = 0;
+        int settingsOpened = 0, statisticsOpened = 0;
         s.window->setDetailsOpener([&](const std::u16string& path) { detailsOpened.push_back(path); });
         s.window->setSettingsOpener([&] { ++settingsOpened; });
+        s.window->setStatisticsOpener([&] { ++statisticsOpened; });
         const ReplayListKind kind = tab == 0 ? ReplayListKind::Replays : ReplayListKind::Favourites;
         const ReplayListKind other = tab == 0 ? ReplayListKind::Favourites : ReplayListKind::Replays;
         showTab(s, tab);
@@ -179,6 +181,10 @@ private slots:
             break;
         case kSettingsButton:
             QCOMPARE(settingsOpened, 1);
+            break;
+        case kStatisticsButton:
+            QCOMPARE(statisticsOpened, 1);
+            QCOMPARE(s.window->activeListKind(), kind);
             break;
         case kAboutButton:
             QVERIFY(s.window->aboutWindow());

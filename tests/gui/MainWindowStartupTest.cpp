@@ -104,6 +104,7 @@ private slots:
             {kRescanButton, 10, 3},
             {kSettingsButton, 85, 12},
             {kAboutButton, 86, 4},
+            {kStatisticsButton, 0, 13},
             {kMainTabs, 0, -1},
             {kExportReplaysButton, 12, 6},
             {kReplayDetailsButton, 13, 7},

@@ -267,6 +267,9 @@ const std::vector<Variant>& variants() {
         small.vehicleCount = 2;
         small.tailBytes = 0;
         list.push_back({"two vehicles, no tail", small});
+        SampleOptions progress;
+        progress.progress = true;
+        list.push_back({"progress", progress});
         return list;
     }();
     return all;
@@ -514,77 +517,116 @@ TEST(SampleGenerator, ResultsFollowTheLayoutAndHoldThePersonalFacts) {
 
 // Plausibility across many battles: the numbers agree with each other and with the outcome.
 TEST(SampleGenerator, BattlesAreConsistent) {
-    std::set<int> codes;
-    int wins = 0, losses = 0, deadPlayers = 0;
-    for (std::uint32_t seed = 0; seed < 150; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        const SampleFacts facts = makeSampleReplay(seed).facts;
-        const auto r = parseWhole(facts.resultsJson);
-        ASSERT_TRUE(r);
-        const SamplePersonal& p = facts.personal;
-        EXPECT_LE(p.hits, p.shots);
-        EXPECT_LE(p.damageDealt, p.potentialDamageDealt);
-        EXPECT_LE(p.damageReceived, p.potentialDamageReceived);
-        EXPECT_EQ(p.xp, std::max(0, p.originalXP * p.dailyXPFactor10 / 10 - p.xpPenalty));
-        EXPECT_EQ(facts.finishReason, facts.winnerTeam == facts.playerTeam ? 1
-                                      : facts.winnerTeam == 0              ? 2
-                                                                           : 3);
-        wins += facts.finishReason == 1;
-        losses += facts.finishReason == 3;
-        if (p.dailyXPFactor10 > 10) {
-            EXPECT_EQ(facts.finishReason, 1);
-        }
-        codes.insert(p.achievements.begin(), p.achievements.end());
-
-        std::map<std::string, int> team;
-        for (const auto& [id, state] : (*r)[1].members)
-            team[id] = static_cast<int>(state("team"));
-        int deaths = 0, frags = 0;
-        for (const auto& [id, state] : (*r)[1].members) {
-            const Json& numbers = (*r)[0]["vehicles"][id][0];
-            EXPECT_LE(numbers("hits"), numbers("shots"));
-            EXPECT_LE(numbers("pierced"), numbers("hits"));
-            EXPECT_EQ(numbers("kills"), (*r)[2][id]("frags"));
-            frags += static_cast<int>((*r)[2][id]("frags"));
-            if (state["isAlive"].flag) {
-                EXPECT_EQ(numbers("killerID"), 0);
-                EXPECT_GT(numbers("health"), 0);
-            } else {
-                ++deaths;
-                EXPECT_EQ(numbers("health"), 0);
-                const std::string killer = std::to_string(numbers("killerID"));
-                ASSERT_TRUE(team.count(killer)) << "killer " << killer;
-                EXPECT_NE(team[killer], team[id]);
+    for (const bool progress : {false, true}) {
+        SCOPED_TRACE(progress ? "with progress" : "without progress");
+        SampleOptions options;
+        options.progress = progress;
+        std::set<int> codes;
+        int wins = 0, losses = 0, deadPlayers = 0;
+        for (std::uint32_t seed = 0; seed < 150; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
+            const SampleFacts facts = makeSampleReplay(seed, options).facts;
+            const auto r = parseWhole(facts.resultsJson);
+            ASSERT_TRUE(r);
+            const SamplePersonal& p = facts.personal;
+            EXPECT_LE(p.hits, p.shots);
+            EXPECT_LE(p.damageDealt, p.potentialDamageDealt);
+            EXPECT_LE(p.damageReceived, p.potentialDamageReceived);
+            EXPECT_EQ(p.xp, std::max(0, p.originalXP * p.dailyXPFactor10 / 10 - p.xpPenalty));
+            EXPECT_EQ(facts.finishReason, facts.winnerTeam == facts.playerTeam ? 1
+                                          : facts.winnerTeam == 0              ? 2
+                                                                               : 3);
+            wins += facts.finishReason == 1;
+            losses += facts.finishReason == 3;
+            if (p.dailyXPFactor10 > 10) {
+                EXPECT_EQ(facts.finishReason, 1);
             }
+            codes.insert(p.achievements.begin(), p.achievements.end());
+
+            std::map<std::string, int> team;
+            for (const auto& [id, state] : (*r)[1].members)
+                team[id] = static_cast<int>(state("team"));
+            int deaths = 0, frags = 0;
+            for (const auto& [id, state] : (*r)[1].members) {
+                const Json& numbers = (*r)[0]["vehicles"][id][0];
+                EXPECT_LE(numbers("hits"), numbers("shots"));
+                EXPECT_LE(numbers("pierced"), numbers("hits"));
+                EXPECT_EQ(numbers("kills"), (*r)[2][id]("frags"));
+                frags += static_cast<int>((*r)[2][id]("frags"));
+                if (state["isAlive"].flag) {
+                    EXPECT_EQ(numbers("killerID"), 0);
+                    EXPECT_GT(numbers("health"), 0);
+                } else {
+                    ++deaths;
+                    EXPECT_EQ(numbers("health"), 0);
+                    const std::string killer = std::to_string(numbers("killerID"));
+                    ASSERT_TRUE(team.count(killer)) << "killer " << killer;
+                    EXPECT_NE(team[killer], team[id]);
+                }
+            }
+            EXPECT_EQ(frags, deaths);
+            if (!facts.playerAlive) {
+                ++deadPlayers;
+                EXPECT_EQ(p.health, 0);
+                EXPECT_FALSE(facts.killerName.empty());
+            }
+            // What one team dealt, the other received.
+            for (const int side : {1, 2}) {
+                long long dealt = 0, received = 0;
+                for (const auto& [id, entry] : (*r)[0]["vehicles"].members)
+                    (team[id] == side ? dealt : received) +=
+                        entry[0](team[id] == side ? "damageDealt" : "damageReceived");
+                EXPECT_EQ(dealt, received);
+            }
+            long long detailed = 0;
+            for (const auto& [id, detail] : personalOf(*r, facts)["details"].members) {
+                EXPECT_NE(team[id], facts.playerTeam);
+                detailed += detail("damageDealt");
+            }
+            EXPECT_EQ(detailed, p.damageDealt);
         }
-        EXPECT_EQ(frags, deaths);
-        if (!facts.playerAlive) {
-            ++deadPlayers;
-            EXPECT_EQ(p.health, 0);
-            EXPECT_FALSE(facts.killerName.empty());
-        }
-        // What one team dealt, the other received.
-        for (const int side : {1, 2}) {
-            long long dealt = 0, received = 0;
-            for (const auto& [id, entry] : (*r)[0]["vehicles"].members)
-                (team[id] == side ? dealt : received) +=
-                    entry[0](team[id] == side ? "damageDealt" : "damageReceived");
-            EXPECT_EQ(dealt, received);
-        }
-        long long detailed = 0;
-        for (const auto& [id, detail] : personalOf(*r, facts)["details"].members) {
-            EXPECT_NE(team[id], facts.playerTeam);
-            detailed += detail("damageDealt");
-        }
-        EXPECT_EQ(detailed, p.damageDealt);
+        // Over many battles both outcomes, destroyed players and achievements the details window knows and
+        // does not know turn up.
+        EXPECT_GT(wins, 20);
+        EXPECT_GT(losses, 20);
+        EXPECT_GT(deadPlayers, 10);
+        EXPECT_TRUE(codes.count(34) || codes.count(147) || codes.count(36) || codes.count(35));
+        EXPECT_TRUE(codes.count(41) || codes.count(79) || codes.count(99) || codes.count(120));
     }
-    // Over many battles both outcomes, destroyed players and achievements the details window knows and
-    // does not know turn up.
-    EXPECT_GT(wins, 20);
-    EXPECT_GT(losses, 20);
-    EXPECT_GT(deadPlayers, 10);
-    EXPECT_TRUE(codes.count(34) || codes.count(147) || codes.count(36) || codes.count(35));
-    EXPECT_TRUE(codes.count(41) || codes.count(79) || codes.count(99) || codes.count(120));
+}
+
+TEST(SampleGenerator, WithProgressThePlayerDoesBetterLaterAndKeepsToAFewVehicles) {
+    SampleOptions options;
+    options.progress = true;
+    options.tailBytes = 0;
+    // The current layout's battles lie from 14 May to 31 December 2015; the first and the last third.
+    const std::int64_t early = 1431561600 + 77 * 86400, late = 1431561600 + 154 * 86400;
+    struct Third {
+        int battles = 0, wins = 0;
+        long long damage = 0;
+    } first, last;
+    std::map<std::string, int> vehicles;
+    for (std::uint32_t seed = 0; seed < 600; ++seed) {
+        const SampleFacts facts = makeSampleReplay(seed, options).facts;
+        ++vehicles[facts.playerVehicle];
+        if (facts.battleStart >= early && facts.battleStart < late) continue;
+        Third& third = facts.battleStart < early ? first : last;
+        ++third.battles;
+        third.wins += facts.finishReason == 1;
+        third.damage += facts.personal.damageDealt;
+    }
+    ASSERT_GT(first.battles, 100);
+    ASSERT_GT(last.battles, 100);
+    const double firstRate = static_cast<double>(first.wins) / first.battles;
+    const double lastRate = static_cast<double>(last.wins) / last.battles;
+    EXPECT_GT(lastRate - firstRate, 0.15) << firstRate << " then " << lastRate;
+    EXPECT_GT(static_cast<double>(last.damage) / last.battles,
+              1.3 * static_cast<double>(first.damage) / first.battles);
+    // Half the battles in one nation's five vehicles.
+    int nordland = 0;
+    for (const auto& [vehicle, battles] : vehicles)
+        if (vehicle.starts_with("nordland-")) nordland += battles;
+    EXPECT_GT(nordland, 240);
 }
 
 TEST(SampleGenerator, UnreadableDescriptionNeverParsesButKeepsItsStartMarker) {

@@ -433,6 +433,16 @@ def icon_settings():
     return cv
 
 
+def icon_statistics():
+    cv = Canvas(24)
+    # Three bars rising to the right on an axis, the way the statistics window charts a run of good weeks.
+    axis = union(rect(2, 2.5, 4, 22, 0.6), rect(2, 20, 22.5, 22, 0.6))
+    cv.paint(axis, linear(2, 2, METAL[0], 22, 22, METAL[1]), METAL[2], width=0.7)
+    for x0, top, hue in ((5.5, 12.5, BLUE), (11, 8, GREEN), (16.5, 3, GOLD)):
+        cv.paint_hue(rect(x0, top, x0 + 5, 20, 0.8), hue, top, 20)
+    return cv
+
+
 # Image number, file stem and drawing; there is no image 2.
 ICONS = [
     (0, "star", icon_star),
@@ -447,6 +457,7 @@ ICONS = [
     (10, "filter", icon_filter),
     (11, "restore", icon_restore),
     (12, "settings", icon_settings),
+    (13, "statistics", icon_statistics),
 ]
 
 

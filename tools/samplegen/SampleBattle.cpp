@@ -199,9 +199,10 @@ void playOut(SampleVehicle& v, const Model& model, SampleRandom& random) {
     v.damageAssisted = random.chance(45) ? random.between(50, 400 + 150 * model.tier) : 0;
 }
 
-// Damage dealt by a team equals the damage its enemies received, shared by the pierced shots.
+// Damage dealt by a team equals the damage its enemies received, shared by the pierced shots. The share of
+// the vehicle `favoured` counts `percent` per cent of its pierced shots; 100 leaves every share as it is.
 void settleDamage(std::vector<SampleVehicle>& vehicles, const std::vector<Model>& models, int team,
-                  SampleRandom& random) {
+                  SampleRandom& random, std::size_t favoured = 0, int percent = 100) {
     std::vector<std::size_t> members;
     int received = 0;
     for (std::size_t i = 0; i < vehicles.size(); ++i) {
@@ -211,9 +212,11 @@ void settleDamage(std::vector<SampleVehicle>& vehicles, const std::vector<Model>
             received += vehicles[i].damageReceived;
     }
     std::vector<std::int64_t> weights;
-    for (const std::size_t i : members)
+    for (const std::size_t i : members) {
         weights.push_back(std::int64_t{vehicles[i].pierced} * models[i].shotDamage() *
                           random.between(85, 115));
+        if (i == favoured && percent != 100) weights.back() = weights.back() * percent / 100;
+    }
     if (received > 0 && std::all_of(weights.begin(), weights.end(), [](std::int64_t w) { return w == 0; })) {
         const std::size_t k = random.below(static_cast<std::uint32_t>(members.size()));
         SampleVehicle& v = vehicles[members[k]];
@@ -323,7 +326,7 @@ void fillPersonal(SampleFacts& f, const SampleVehicle& pv, const Model& model, S
 
 } // namespace
 
-SampleFacts simulateBattle(SampleRandom& random, ResultsLayout layout, int vehicleCount) {
+SampleFacts simulateBattle(SampleRandom& random, ResultsLayout layout, int vehicleCount, bool progress) {
     SampleFacts f;
     f.layout = layout;
     const bool earlier = layout == ResultsLayout::Earlier;
@@ -337,6 +340,8 @@ SampleFacts simulateBattle(SampleRandom& random, ResultsLayout layout, int vehic
     const std::int64_t firstDay = earlier ? daysFromCivil(2014, 12, 1) : daysFromCivil(2015, 5, 14);
     const std::int64_t lastDay = earlier ? daysFromCivil(2015, 5, 13) : daysFromCivil(2015, 12, 31);
     const std::int64_t day = firstDay + random.between(0, static_cast<int>(lastDay - firstDay));
+    // How far into the period the battle lies, 0 ... 1: the player's skill with progress.
+    const double skill = static_cast<double>(day - firstDay) / static_cast<double>(lastDay - firstDay);
     const int hour = random.chance(60) ? random.between(17, 23) : random.between(0, 23);
     const int minute = random.between(0, 59);
     const int second = random.between(0, 59);
@@ -398,10 +403,28 @@ SampleFacts simulateBattle(SampleRandom& random, ResultsLayout layout, int vehic
         f.vehicles.push_back(std::move(v));
     }
     const std::size_t playerIndex = random.below(static_cast<std::uint32_t>(vehicleCount));
+    if (progress) {
+        // The player keeps to a few vehicles: mostly one nation, at the battle's class.
+        SampleVehicle& pv = f.vehicles[playerIndex];
+        const int n = static_cast<int>(random.below(100));
+        models[playerIndex].nation = n < 50 ? 0 : n < 75 ? 1 : n < 90 ? 2 : 3;
+        const Model& model = models[playerIndex];
+        pv.nation = nations[model.nation].name;
+        pv.tag = nations[model.nation].tags[model.tier];
+        pv.typeCode = model.typeCode();
+    }
 
-    // Outcome: who won, how, and who was destroyed when.
+    // Outcome: who won, how, and who was destroyed when. With progress the player's team wins 38 % of the
+    // first battles of the period and 68 % of the last.
     const int r = static_cast<int>(random.below(100));
-    f.winnerTeam = r < 3 ? 0 : r < 52 ? 1 : 2;
+    if (progress) {
+        const int otherTeam = 3 - f.vehicles[playerIndex].team;
+        f.winnerTeam = r < 3                                   ? 0
+                       : r < 41 + static_cast<int>(30 * skill) ? f.vehicles[playerIndex].team
+                                                               : otherTeam;
+    } else {
+        f.winnerTeam = r < 3 ? 0 : r < 52 ? 1 : 2;
+    }
     const bool exterminated = f.winnerTeam != 0 && random.chance(55);
     const bool captured = f.winnerTeam != 0 && !exterminated;
     f.duration = exterminated ? random.between(240, 840) : captured ? random.between(300, 860) : 900;
@@ -446,8 +469,10 @@ SampleFacts simulateBattle(SampleRandom& random, ResultsLayout layout, int vehic
         v.spotted = random.chance(40) ? random.between(1, std::min(4, vehicleCount / 2)) : 0;
         playOut(v, models[i], random);
     }
-    settleDamage(f.vehicles, models, 1, random);
-    settleDamage(f.vehicles, models, 2, random);
+    // With progress the player's shots count from 60 % at the start of the period to 160 % at its end.
+    const int playerPercent = progress ? 60 + static_cast<int>(100 * skill) : 100;
+    settleDamage(f.vehicles, models, 1, random, playerIndex, playerPercent);
+    settleDamage(f.vehicles, models, 2, random, playerIndex, playerPercent);
 
     // Base points: the winners took the base, or somebody tried and was reset.
     std::vector<std::size_t> cappers;

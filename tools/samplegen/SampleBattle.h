@@ -8,8 +8,10 @@
 namespace tapeloft::samples {
 
 // Plays one battle out: participants, outcome, everybody's numbers and the player's personal results.
-// Leaves the block texts and the tail offset empty. vehicleCount must be at least 2.
-SampleFacts simulateBattle(SampleRandom& random, ResultsLayout layout, int vehicleCount);
+// Leaves the block texts and the tail offset empty. vehicleCount must be at least 2. With progress the player
+// wins more and deals more damage the later the battle lies in the period, mostly in a few vehicles.
+SampleFacts simulateBattle(SampleRandom& random, ResultsLayout layout, int vehicleCount,
+                           bool progress = false);
 
 // The description block of the battle: one line of JSON whose first `"}` is its closing brace.
 std::string writeDescription(const SampleFacts& facts);

@@ -217,7 +217,7 @@ SampleReplay makeSampleReplay(std::uint32_t seed, const SampleOptions& options) 
 
     SampleReplay replay;
     SampleFacts& facts = replay.facts;
-    facts = simulateBattle(random, options.layout, vehicleCount);
+    facts = simulateBattle(random, options.layout, vehicleCount, options.progress);
     facts.headerRejected = options.headerRejected;
     facts.descriptionUnreadable = options.descriptionUnreadable;
     facts.descriptionJson =

@@ -19,6 +19,9 @@ struct SampleOptions {
     bool descriptionUnreadable = false; // the description block is cut short and does not parse
     std::size_t tailBytes = 32 * 1024;  // random bytes after the pieces the readers look at
     int vehicleCount = 30;              // participants of the battle, both teams together
+    // The player gets better over the period (more victories, more damage) and keeps to a few vehicles, so
+    // that statistics over time show something.
+    bool progress = false;
 };
 
 // One participant, as written into the description and the results.

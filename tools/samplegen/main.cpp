@@ -32,6 +32,8 @@ void printHelp(std::ostream& out) {
            "  --tail-bytes B            random bytes after the blocks, 0..67108864 (default 32768)\n"
            "  --vehicles V              participants per battle, 2..100 (default 30)\n"
            "  --flat                    put every file directly into OUTDIR\n"
+           "  --progress                the player wins more and deals more damage in later battles\n"
+           "                            and plays a few vehicles most\n"
            "  --help                    show this text\n";
 }
 
@@ -102,6 +104,8 @@ int main(int argc, char** argv) {
             options.descriptionUnreadable = true;
         } else if (arg == "--flat") {
             flat = true;
+        } else if (arg == "--progress") {
+            options.progress = true;
         } else if (arg.starts_with("-") && arg != "-") {
             return usage("unknown option '" + arg + "'");
         } else if (outDir) {

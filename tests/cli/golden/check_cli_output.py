@@ -1,6 +1,6 @@
 """Runs tapeloft-cli over folders made by the sample generator and compares everything it writes with the
-outputs kept beside this script, byte for byte: the same seeds must always give the same rows, details and
-workbook, whatever the code inside looks like.
+outputs kept beside this script, byte for byte: the same seeds must always give the same rows, details,
+statistics and workbook, whatever the code inside looks like.
 
 Usage: check_cli_output.py <tapeloft-cli> <tapeloft-sample> <lang folder> <work folder> [--update]
 --update writes the outputs of this build as the expected ones.
@@ -49,6 +49,8 @@ def outputs(cli, sample, lang, work):
         if cached != result["list-rus.txt"]:
             result["list-rus.txt"] = b"the list with a %s record cache differs:\n" % attempt.encode() + cached
     result["list-eng.txt"] = run(cli, ["list", "--lang", "eng.lng", "all"], work)
+    for lang_file in ("rus.lng", "eng.lng"):
+        result["stats-%s.txt" % lang_file[:3]] = run(cli, ["stats", "--lang", lang_file, "all"], work)
     details = b""
     for folder, _, _ in FOLDERS:
         for name in sorted(os.listdir(os.path.join(work, "all", folder)))[:3]:
