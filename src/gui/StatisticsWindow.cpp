@@ -262,6 +262,9 @@ void StatisticsWindow::buildVehicleChart() {
     chart->addSeries(series);
 
     vehicleAxis_ = new QBarCategoryAxis(chart);
+    // The chart's own width estimate for the names comes out too small at some scale factors, leaving
+    // only "..." of every name; the names are short, so they are never cut.
+    vehicleAxis_->setTruncateLabels(false);
     battleAxis_ = new QValueAxis(chart);
     battleAxis_->setLabelFormat(QStringLiteral("%d"));
     setCountRange(*battleAxis_, 0);
