@@ -339,7 +339,10 @@ void MainWindow::focusFilter(ReplayListKind kind) {
     // The first box in the order the user sees the columns.
     for (int visual = 0; visual < list.header->count(); ++visual) {
         const int column = list.header->logicalIndex(visual);
-        if (list.header->isSectionHidden(column) || list.header->sectionSize(column) == 0) continue;
+        // Column 0 is always empty: a box there could only hide every row.
+        if (column == ColumnCheck || list.header->isSectionHidden(column) ||
+            list.header->sectionSize(column) == 0)
+            continue;
         if (QLineEdit* box = list.header->filterEditor(column)) {
             box->setFocus(Qt::ShortcutFocusReason);
             return;

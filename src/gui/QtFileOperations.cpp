@@ -3,11 +3,18 @@
 #include "base/TextCodec.h"
 #include "gui/QtText.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 namespace tapeloft {
 
 bool QtFileOperations::moveToTrash(const std::filesystem::path& file) {
+#ifndef _WIN32
+    // Qt looks for the home trash below the data folder and, when that folder does not exist, puts the
+    // trash's folders into the current one: beside Settings.ini.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+#endif
     QFile trashed(toQString(textFromPath(file)));
     if (trashed.moveToTrash()) {
         setLastError(std::u16string());

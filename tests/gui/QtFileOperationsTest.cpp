@@ -24,6 +24,19 @@ private slots:
         QVERIFY(readBytes(info).find("Path=") != std::string::npos);
     }
 
+    void aDataFolderNotYetThereIsMadeNotTheWorkFolderUsed() {
+        WorkFolder work;
+        TrashScope elsewhere(work.dir.path() / "fresh");
+        fs::remove_all(work.dir.path() / "fresh");
+        const fs::path file = work.dir.path() / "a.ivlreplay";
+        { std::ofstream(file, std::ios::binary) << "bytes"; }
+        QtFileOperations files;
+        QVERIFY(files.moveToTrash(file));
+        QVERIFY(fs::exists(work.dir.path() / "fresh" / "Trash" / "files" / "a.ivlreplay"));
+        QVERIFY(!fs::exists(work.dir.path() / "files"));
+        QVERIFY(!fs::exists(work.dir.path() / "info"));
+    }
+
     void whatCannotBeTrashedStaysAndSaysWhy() {
         WorkFolder work;
         QtFileOperations files;
