@@ -316,6 +316,9 @@ private slots:
             QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
             QVERIFY(
                 s.window->filterHeader(ReplayListKind::Replays)->isAncestorOf(QApplication::focusWidget()));
+            // The first box that can filter: column 0 is always empty.
+            QCOMPARE(QApplication::focusWidget(),
+                     s.window->filterHeader(ReplayListKind::Replays)->filterEditor(ColumnDate));
         }
     }
 
