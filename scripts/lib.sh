@@ -6,7 +6,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Installs the Debian packages that are missing; a no-op once they are all there.
 ensure_packages() {
     local wanted=(cmake g++ ninja-build pkg-config qt6-base-dev libpng-dev zlib1g-dev libgtest-dev
-                  libxlsxwriter-dev python3 python3-xlrd python3-openpyxl libsqlite3-dev "$@")
+                  libxlsxwriter-dev python3 python3-xlrd python3-openpyxl libsqlite3-dev
+                  qt6-translations-l10n "$@")
     local missing=()
     local p
     for p in "${wanted[@]}"; do

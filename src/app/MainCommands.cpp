@@ -93,6 +93,15 @@ void MainCommands::reportNotStored(std::u16string_view fileName) {
     showError(state_.message(MsgNotWritten) + std::u16string(fileName));
 }
 
+void MainCommands::notice(std::u16string_view text) {
+    if (listener_) listener_->notice(text);
+}
+
+void MainCommands::showFileList(MessageId header, const std::vector<std::u16string>& lines) {
+    if (lines.empty()) return;
+    showError(state_.message(header) + u'\n' + listedLines(lines, state_.language));
+}
+
 void MainCommands::folderChanged(ReplayListKind kind) {
     if (listener_) listener_->folderChanged(kind);
 }
@@ -135,15 +144,15 @@ void MainCommands::applySortKinds() {
 
 // --- Commands ------------------------------------------------------------------------------------------
 
-void MainCommands::scanFolder(ReplayListKind kind, bool ignoreCache) {
+bool MainCommands::scanInto(ReplayListKind kind, bool ignoreCache, std::vector<std::u16string>& unreadable) {
     const std::u16string& path = folder(kind);
     if (!isConfiguredFolder(path)) {
         live(kind).reset();
-        return;
+        return true;
     }
     if (!cache_) {
         cache_ = RecordCache::open(recordCachePath());
-        if (!cache_->usable() && listener_) listener_->notice(state_.message(MsgCacheBypassed));
+        if (!cache_->usable()) notice(state_.message(MsgCacheBypassed));
     }
     ListModel& target = list(kind);
     target.removeAllRows();
@@ -152,18 +161,36 @@ void MainCommands::scanFolder(ReplayListKind kind, bool ignoreCache) {
     options.cache = &*cache_;
     options.ignoreCache = ignoreCache;
     options.stamps = &stamps;
+    options.unreadable = &unreadable;
     scanning_ = true;
-    scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_, options);
+    const ReplayScanEnd end =
+        scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_, options);
     scanning_ = false;
     std::optional<LiveFolder>& watched = live(kind);
+    if (end.stopped) {
+        // Watching would read the files the user chose not to wait for; the next rescan starts it again.
+        watched.reset();
+        notice(state_.message(MsgScanStopped));
+        return false;
+    }
     if (!watched || watched->folder() != path) watched.emplace(path, liveReader_);
     watched->reset(std::move(stamps));
+    return true;
+}
+
+void MainCommands::scanFolder(ReplayListKind kind, bool ignoreCache) {
+    std::vector<std::u16string> unreadable;
+    scanInto(kind, ignoreCache, unreadable);
+    reportUnreadableFiles(unreadable, state_.language, platform_);
 }
 
 void MainCommands::rescan(bool ignoreCache) {
-    scanFolder(ReplayListKind::Replays, ignoreCache);
-    scanFolder(ReplayListKind::Favourites, ignoreCache);
+    std::vector<std::u16string> unreadable;
+    // A stop asked for during the first folder holds for the second too.
+    if (scanInto(ReplayListKind::Replays, ignoreCache, unreadable))
+        scanInto(ReplayListKind::Favourites, ignoreCache, unreadable);
     statusChanged();
+    reportUnreadableFiles(unreadable, state_.language, platform_);
 }
 
 FolderChoice MainCommands::chooseFolder(ReplayListKind kind) {
@@ -211,9 +238,23 @@ ExportOutcome MainCommands::exportList(ReplayListKind kind) {
                : ExportOutcome::Failed;
 }
 
-int MainCommands::deleteSelected(ReplayListKind kind) {
+namespace {
+
+// "path: reason", or the path alone when the system gave no reason.
+std::u16string fileLine(std::u16string_view path, std::u16string_view reason) {
+    std::u16string line(path);
+    if (!reason.empty()) line += u": " + std::u16string(reason);
+    return line;
+}
+
+} // namespace
+
+DeleteOutcome MainCommands::deleteSelected(ReplayListKind kind) {
     ListModel& rows = list(kind);
-    int removed = 0;
+    DeleteOutcome outcome;
+    std::vector<std::u16string> untrashed;
+    std::vector<std::u16string> failed;
+    // The trash first; rows go as their files go.
     for (int row = 0; row < rows.rowCount();) {
         if (!rows.isSelected(row)) {
             ++row;
@@ -221,17 +262,53 @@ int MainCommands::deleteSelected(ReplayListKind kind) {
         }
         const std::u16string path(rows.cell(row, ColumnPath));
         const fs::path file = pathFromText(path);
-        // A file that was already gone counts as deleted: its row must not stay behind.
-        if (files_.removeFile(file) || !files_.exists(file)) {
+        if (files_.moveToTrash(file)) {
             rows.removeRow(row);
-            ++removed;
+            ++outcome.trashed;
             continue;
         }
-        showError(state_.message(MsgNotDeleted) + path);
+        // A file that was already gone counts as deleted: its row must not stay behind.
+        if (!files_.exists(file)) {
+            rows.removeRow(row);
+            ++outcome.erased;
+            continue;
+        }
+        untrashed.push_back(path);
         ++row;
     }
+    // What the trash could not take is deleted for good only when the user says so, once for all of them.
+    bool erase = false;
+    if (!untrashed.empty()) {
+        outcome.asked = true;
+        const std::u16string question = state_.message(MsgNoTrash) + u'\n' +
+                                        listedLines(untrashed, state_.language) + u"\n\n" +
+                                        state_.message(MsgDeleteForGood);
+        erase = platform_.askYesNo(state_.message(MsgDeleteForGood), question);
+    }
+    const std::set<std::u16string> pending(untrashed.begin(), untrashed.end());
+    for (int row = 0; row < rows.rowCount() && !pending.empty();) {
+        const std::u16string path(rows.cell(row, ColumnPath));
+        if (!rows.isSelected(row) || !pending.contains(path)) {
+            ++row;
+            continue;
+        }
+        const fs::path file = pathFromText(path);
+        if (erase && (files_.removeFile(file) || !files_.exists(file))) {
+            rows.removeRow(row);
+            ++outcome.erased;
+            continue;
+        }
+        if (erase) {
+            failed.push_back(fileLine(path, files_.lastError()));
+            ++outcome.failed;
+        }
+        ++row;
+    }
+    if (!erase) outcome.failed = static_cast<int>(untrashed.size());
     statusChanged();
-    return removed;
+    if (outcome.trashed > 0) notice(state_.language.message(MsgTrashed, decimal(outcome.trashed)));
+    showFileList(MsgNotDeletedList, failed);
+    return outcome;
 }
 
 MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
@@ -245,6 +322,7 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
     }
     ListModel& rows = list(from);
     std::set<std::u16string> written;
+    std::vector<std::u16string> notMoved;
     for (int row = 0; row < rows.rowCount();) {
         if (!rows.isSelected(row)) {
             ++row;
@@ -257,18 +335,23 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
             // the move they asked for did not happen.
             rows.removeRow(row);
             ++outcome.vanished;
-            showError(state_.message(MsgReplayGone) + source);
+            notMoved.push_back(state_.message(MsgReplayGone) + source);
             continue;
         }
         const std::u16string target = joinFolderAndName(destination, textFromPath(sourceFile.filename()));
         const fs::path targetFile = pathFromText(target);
         // Copying a file onto itself and then deleting the "source" would lose it, and so would a second
         // source of the same name replacing the copy this move just made.
-        const bool refused =
-            files_.isSameFile(sourceFile, targetFile) || written.contains(destinationKey(target));
-        if (refused || !files_.copyFile(sourceFile, targetFile)) {
+        std::u16string reason;
+        if (files_.isSameFile(sourceFile, targetFile))
+            reason = state_.message(MsgSameFile);
+        else if (written.contains(destinationKey(target)))
+            reason = state_.message(MsgNameTaken);
+        else if (!files_.copyFile(sourceFile, targetFile))
+            reason = files_.lastError().empty() ? state_.message(MsgNotCopied) : files_.lastError();
+        if (!reason.empty()) {
             ++outcome.notCopied;
-            showError(state_.message(MsgNotCopied));
+            notMoved.push_back(fileLine(source, reason));
             ++row;
             continue;
         }
@@ -279,11 +362,12 @@ MoveOutcome MainCommands::moveSelected(ReplayListKind from) {
             continue;
         }
         ++outcome.sourcesKept;
-        showError(state_.message(MsgNotDeleted) + source);
+        notMoved.push_back(fileLine(state_.message(MsgNotDeleted) + source, files_.lastError()));
         ++row;
     }
     scanFolder(to);
     statusChanged();
+    showFileList(MsgNotMoved, notMoved);
     return outcome;
 }
 
@@ -320,10 +404,25 @@ bool MainCommands::openCurrent(ReplayListKind kind) {
     return path && platform_.openWithAssociatedProgram(*path);
 }
 
+bool MainCommands::folderMissing(ReplayListKind kind) const {
+    const std::u16string& path = folder(kind);
+    if (!isConfiguredFolder(path)) return false;
+    std::error_code ec;
+    const fs::file_status status = fs::status(pathFromText(path), ec);
+    // Only a folder known to be absent counts; one that cannot be checked is given the benefit of the doubt.
+    return status.type() == fs::file_type::not_found;
+}
+
 std::u16string MainCommands::statusText(ReplayListKind kind) const {
     const ListModel& rows = kind == ReplayListKind::Replays ? replays_ : favourites_;
-    return state_.message(kind == ReplayListKind::Replays ? MsgReplayCount : MsgFavouriteCount) +
-           decimal(rows.rowCount());
+    std::u16string text =
+        state_.message(kind == ReplayListKind::Replays ? MsgReplayCount : MsgFavouriteCount);
+    if (folderMissing(kind)) return text + state_.message(MsgFolderNotFound);
+    if (!filterBarOn(kind)) return text + decimal(rows.rowCount());
+    std::u16string shown = state_.language.message(MsgShownOfTotal, decimal(rows.rowCount()));
+    const std::size_t total = shown.find(u"%2");
+    if (total != std::u16string::npos) shown.replace(total, 2, decimal(rows.totalRowCount()));
+    return text + shown;
 }
 
 // --- Live folders --------------------------------------------------------------------------------------
@@ -346,13 +445,15 @@ bool MainCommands::applyLiveChanges(ReplayListKind kind, std::chrono::steady_clo
     const std::vector<LiveChange> changes = watched.poll(now);
     ListModel& rows = list(kind);
     std::vector<FreshRecord> fresh;
+    std::vector<std::u16string> unreadable;
     for (const LiveChange& change : changes) {
         // A move or delete of Tapeloft's own already took the row: finding none is no error.
         rows.removeRowsWithCell(ColumnPath, change.path);
         if (change.kind == LiveChange::Kind::Removed) continue;
         if (change.record.contentRead) fresh.push_back({change.path, change.stamp, change.record});
-        placeBattleRecord(change.record, change.path, rows, state_.language, platform_);
+        if (!placeBattleRecord(change.record, rows)) unreadable.push_back(change.path);
     }
+    reportUnreadableFiles(unreadable, state_.language, platform_);
     if (!fresh.empty() && cache_)
         cache_->update(withTrailingSeparator(watched.folder()), fresh, nullptr,
                        state_.language.fingerprint());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ReplayList.h"
+#include "base/Messages.h"
 #include "base/Settings.h"
 #include "library/LiveFolder.h"
 #include "library/RecordCache.h"
@@ -41,12 +42,21 @@ enum class FolderChoice {
     Accepted,    // the folder is in use, shown and scanned (stored unless a message said otherwise)
 };
 
+// Every replay a move left where it was is one line of a single box after the move (message 184), with
+// the system's reason.
 struct MoveOutcome final {
     int moved = 0;                   // rows whose file is now in the destination folder only
-    int notCopied = 0;               // rows whose copy failed or was refused (message 79 each)
-    int sourcesKept = 0;             // copied, but the source could not be deleted (message 115 each)
-    int vanished = 0;                // rows whose file was gone before the move (message 119 each)
+    int notCopied = 0;               // rows whose copy failed or was refused
+    int sourcesKept = 0;             // copied, but the source could not be deleted (message 115)
+    int vanished = 0;                // rows whose file was gone before the move (message 119)
     bool destinationMissing = false; // the destination folder is not configured (message 80)
+};
+
+struct DeleteOutcome final {
+    int trashed = 0;    // rows whose file went to the trash
+    int erased = 0;     // rows whose file was deleted for good, after the user agreed
+    int failed = 0;     // rows kept: the file is still there (one box lists them, message 185)
+    bool asked = false; // the question about deleting for good was asked
 };
 
 enum class ExportOutcome {
@@ -113,9 +123,11 @@ public:
     ExportOutcome exportList(ReplayListKind kind);
     // The save dialog's filter: "Excel file(*.xls) | *.xls | <message 121> | *.xlsx | <message 122> | *.csv".
     std::u16string exportFilter() const;
-    // Deletes the files of the selected rows and removes their rows. A file that cannot be deleted keeps
-    // its row and is reported (message 78 / 115 + path). Returns the number of rows removed.
-    int deleteSelected(ReplayListKind kind);
+    // Moves the files of the selected rows to the trash and removes their rows; the status bar says how
+    // many (message 181). Files the trash cannot take are listed in one question (messages 182, 183)
+    // whether to delete them for good. A file still there at the end keeps its row and is one line of a
+    // single box (message 185) with the system's reason.
+    DeleteOutcome deleteSelected(ReplayListKind kind);
     // Moves the files of the selected rows of `from` into the other list's folder (a namesake there is
     // replaced), then rescans that folder. A failed copy keeps the row (message 79); a source that cannot
     // be deleted after its copy keeps its row and is reported (message 115), the copy stays; a row whose
@@ -132,8 +144,11 @@ public:
     // Opens the current row's replay with its associated program; false when there is no current row or
     // nothing was started.
     bool openCurrent(ReplayListKind kind);
-    // Message 75 or 76 followed by the number of rows shown.
+    // Message 75 or 76, then the number of rows; with the filter bar on, "shown of total" (message 187);
+    // for a configured folder that does not exist, message 186.
     std::u16string statusText(ReplayListKind kind) const;
+    // Whether the list's folder is configured but not there.
+    bool folderMissing(ReplayListKind kind) const;
 
     // --- Live folders --------------------------------------------------------------------------------
     // Brings both lists in step with their folders as they are now: new and changed replays get their
@@ -164,6 +179,10 @@ private:
         return live_[kind == ReplayListKind::Replays ? 0 : 1];
     }
     bool applyLiveChanges(ReplayListKind kind, std::chrono::steady_clock::time_point now);
+    // The scan of one folder, its unreadable files added to `unreadable`. False when the user stopped it.
+    bool scanInto(ReplayListKind kind, bool ignoreCache, std::vector<std::u16string>& unreadable);
+    void showFileList(MessageId header, const std::vector<std::u16string>& lines);
+    void notice(std::u16string_view text);
 
     AppState& state_;
     ListModel& replays_;

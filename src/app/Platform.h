@@ -42,6 +42,8 @@ public:
     virtual void progressSetFile(std::u16string_view path) = 0;
     virtual void progressSetPosition(int position) = 0;
     virtual void progressEnd() = 0;
+    // Whether the user asked the running scan to stop (its Cancel button, Esc, closing the window).
+    virtual bool stopRequested() { return false; }
 
     // Lets one pending window event through, so windows stay painted during long work.
     virtual void processOnePendingEvent() = 0;

@@ -1,6 +1,7 @@
 #include "base/FileOperations.h"
 
 #include "base/AtomicFile.h"
+#include "base/TextCodec.h"
 
 #include <string>
 #include <system_error>
@@ -9,9 +10,20 @@ namespace tapeloft {
 
 namespace fs = std::filesystem;
 
+void FileOperations::setLastError(const std::error_code& error) {
+    const std::string text = error ? error.message() : std::string();
+    // The C library's words are UTF-8 here; Windows gives them in its code page.
+    lastError_ = isValidUtf8(text) ? utf8ToUtf16(text) : cp1251ToUtf16(text);
+}
+
 bool FileOperations::copyFile(const fs::path& from, const fs::path& to) {
     std::error_code ec;
-    if (fs::status(from, ec).type() != fs::file_type::regular) return false;
+    lastError_.clear();
+    const fs::file_type type = fs::status(from, ec).type();
+    if (type != fs::file_type::regular) {
+        setLastError(ec ? ec : std::make_error_code(std::errc::invalid_argument));
+        return false;
+    }
     for (int attempt = 0; attempt < 16; ++attempt) {
         const fs::path part = siblingWorkName(to, ".part-");
         const NewFile copied = copyToNewFile(from, part);
@@ -20,6 +32,7 @@ bool FileOperations::copyFile(const fs::path& from, const fs::path& to) {
         fs::remove(part, ec);
         return false;
     }
+    setLastError(std::make_error_code(std::errc::file_exists));
     return false;
 }
 
@@ -27,19 +40,33 @@ FileOperations::NewFile FileOperations::copyToNewFile(const fs::path& from, cons
     std::error_code ec;
     // copy_options::none refuses an existing name, so a file of someone else is never touched.
     if (fs::copy_file(from, to, fs::copy_options::none, ec)) return NewFile::Written;
-    return ec == std::errc::file_exists ? NewFile::NameTaken : NewFile::Failed;
+    if (ec == std::errc::file_exists) return NewFile::NameTaken;
+    setLastError(ec);
+    return NewFile::Failed;
 }
 
 bool FileOperations::renameFile(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
+    if (ec) setLastError(ec);
     return !ec;
 }
 
 bool FileOperations::removeFile(const fs::path& file) {
     std::error_code ec;
-    if (fs::symlink_status(file, ec).type() == fs::file_type::directory) return false;
-    return fs::remove(file, ec) && !ec;
+    lastError_.clear();
+    if (fs::symlink_status(file, ec).type() == fs::file_type::directory) {
+        setLastError(std::make_error_code(std::errc::is_a_directory));
+        return false;
+    }
+    const bool removed = fs::remove(file, ec) && !ec;
+    if (!removed) setLastError(ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory));
+    return removed;
+}
+
+bool FileOperations::moveToTrash(const fs::path&) {
+    lastError_.clear();
+    return false;
 }
 
 bool FileOperations::exists(const fs::path& file) {

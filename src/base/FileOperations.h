@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <system_error>
 
 namespace tapeloft {
 
@@ -14,15 +16,25 @@ public:
     // over it only when complete, so a failed copy leaves `to` as it was and no partial file behind.
     // False on any failure.
     virtual bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
-    // Removes one file (never a folder). False when nothing was removed, a missing file included.
+    // Removes one file (never a folder) for good. False when nothing was removed, a missing file included.
     virtual bool removeFile(const std::filesystem::path& file);
+    // Moves one file to the system's trash, where the user can get it back. False when it is still where it
+    // was: the system has no trash for it, or the move failed. This implementation knows no trash; the
+    // desktop's does.
+    virtual bool moveToTrash(const std::filesystem::path& file);
     // Whether anything is at the path, a dangling link included. True when that cannot be told, so that
     // callers never treat a file they cannot see as gone.
     virtual bool exists(const std::filesystem::path& file);
     // Whether both paths name the same existing file. False when either is missing or cannot be checked.
     virtual bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+    // The system's words for why the last copy, removal or trashing failed; empty when it gave none.
+    const std::u16string& lastError() const { return lastError_; }
+
 protected:
+    void setLastError(const std::error_code& error);
+    void setLastError(std::u16string text) { lastError_ = std::move(text); }
+
     enum class NewFile {
         Written,   // every byte is in the new file
         NameTaken, // something already has that name; nothing was written
@@ -32,6 +44,9 @@ protected:
     virtual NewFile copyToNewFile(const std::filesystem::path& from, const std::filesystem::path& to);
     // Renames `from` over `to`. False when the rename did not happen.
     virtual bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+private:
+    std::u16string lastError_;
 };
 
 } // namespace tapeloft

@@ -98,6 +98,26 @@ enum MessageId : int {
     MsgServerHeader = 159,            // the headers of record columns 34 ... 39 are messages 159 ... 164
     MsgFirstDetailsPlaceholder = 165, // the details window's summary fields before a battle: 165 ... 178
     MsgExportQuestionTitle = 179,
+    // Texts of the desktop program beyond the first version; a file without them gets the Russian ones.
+    MsgMoreFiles = 180, // "%1" stands for how many lines a list of files left out
+    MsgTrashed = 181,
+    MsgNoTrash = 182,
+    MsgDeleteForGood = 183,
+    MsgNotMoved = 184,
+    MsgNotDeletedList = 185,
+    MsgFolderNotFound = 186,
+    MsgShownOfTotal = 187, // "%1" rows shown "%2" rows in all
+    MsgCancel = 188,
+    MsgScanStopped = 189,
+    MsgMenuOpen = 190,
+    MsgMenuDetails = 191,
+    MsgMenuToFavourites = 192,
+    MsgMenuToReplays = 193,
+    MsgMenuDelete = 194,
+    MsgMenuShowInFolder = 195,
+    MsgMenuCopyPath = 196,
+    MsgSameFile = 197,
+    MsgNameTaken = 198,
 };
 
 } // namespace tapeloft

@@ -192,7 +192,12 @@ std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const 
     options.cache = cache ? &*cache : nullptr;
     options.ignoreCache = arguments.noCache;
     options.stamps = stamps;
+    // A line of its own for each file, where the program collects them into one box.
+    std::vector<std::u16string> unreadable;
+    options.unreadable = &unreadable;
     scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform, options);
+    for (const std::u16string& path : unreadable)
+        reportUnreadable(path, language, platform);
     if (keptCache != nullptr) *keptCache = std::move(cache);
     return list;
 }

@@ -178,16 +178,22 @@ BattleDetails battleDetailsFromBlocks(const ReplayBlocks& blocks, const Language
 
     const std::u16string price = readSettingText(settingsFile, settings::groupShellPrices, details.priceKey,
                                                  settings::defaultShellPrice);
-    // The cost keeps the low 32 bits of the full product, read as a signed number.
-    const std::int64_t product = static_cast<std::int64_t>(shots) * leadingInt32(price);
-    const auto ammoCost = static_cast<std::int32_t>(static_cast<std::uint32_t>(product));
     details.shellPriceText = price;
-    details.ammoCostText = decimal(ammoCost);
-    details.netCreditsText = decimal(wrappingSub(wrappingSub(credits, ammoCost), repair));
+    details.costs = BattleDetails::Costs{shots, credits, repair};
+    CostTexts costs = costTexts(*details.costs, price);
+    details.ammoCostText = std::move(costs.ammoCost);
+    details.netCreditsText = std::move(costs.netCredits);
 
     const std::u16string_view clan = participants.member(idKey).member(u"clanAbbrev").text();
     if (!clan.empty()) details.playerText = std::u16string(player) + u"[" + std::u16string(clan) + u"]";
     return details;
+}
+
+CostTexts costTexts(const BattleDetails::Costs& costs, std::u16string_view priceText) {
+    // The cost keeps the low 32 bits of the full product, read as a signed number.
+    const std::int64_t product = static_cast<std::int64_t>(costs.shots) * leadingInt32(priceText);
+    const auto ammoCost = static_cast<std::int32_t>(static_cast<std::uint32_t>(product));
+    return {decimal(ammoCost), decimal(wrappingSub(wrappingSub(costs.credits, ammoCost), costs.repair))};
 }
 
 } // namespace tapeloft

@@ -54,10 +54,25 @@ struct BattleDetails final {
     std::optional<std::u16string> shellPriceText;     // as stored in the settings file
     std::optional<std::u16string> ammoCostText;
     std::optional<std::u16string> netCreditsText;
+    // What the ammunition cost and net credits are worked out from, so that they can follow a new price.
+    struct Costs {
+        std::int32_t shots = 0;
+        std::int32_t credits = 0;
+        std::int32_t repair = 0;
+    };
+    std::optional<Costs> costs;
     std::vector<TeamRow> team1Rows;
     std::vector<TeamRow> team2Rows;
     std::vector<std::u16string> achievements;
 };
+
+struct CostTexts final {
+    std::u16string ammoCost;
+    std::u16string netCredits;
+};
+// The ammunition cost (shots times the leading number of priceText, kept to its low 32 bits as a signed
+// number) and the net credits (credits less that cost less the repair, wrapping as 32-bit numbers do).
+CostTexts costTexts(const BattleDetails::Costs& costs, std::u16string_view priceText);
 
 // Reads the replay at path with the details header test; the shell price comes from group "cenasnaryda"
 // of settingsFile (read only, "0" when missing). Never fails: problems show in the status, and a missing

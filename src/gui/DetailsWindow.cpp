@@ -198,6 +198,13 @@ void DetailsWindow::build() {
     priceField_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(kPricePattern)), priceField_));
     priceField_->setToolTip(toQString(state_.message(MsgShellPriceTip)));
+    // The cost and the net credits follow the price as it is typed.
+    connect(priceField_, &QLineEdit::textChanged, this, [this](const QString& price) {
+        if (!costs_) return;
+        const CostTexts texts = costTexts(*costs_, fromQString(price));
+        field(163)->setText(toQString(texts.ammoCost));
+        field(166)->setText(toQString(texts.netCredits));
+    });
 
     addField(163, {505, 65, 90, 15}, placeholder(builtin::PlaceholderAmmunitionCost));
     addField(164, {505, 85, 90, 15}, placeholder(builtin::PlaceholderRepair));
@@ -328,6 +335,7 @@ void DetailsWindow::fill(const BattleDetails& details) {
         setIfPresent(162, details.shellPriceText);
         setIfPresent(163, details.ammoCostText);
         setIfPresent(166, details.netCreditsText);
+        costs_ = details.costs;
         achievements_.beginBulkUpdate();
         for (const std::u16string& achievement : details.achievements)
             achievements_.appendRow(cellText(achievement));

@@ -4,6 +4,7 @@
 #include "app/LayoutScale.h"
 #include "app/ListModel.h"
 #include "base/Messages.h"
+#include "details/BattleDetails.h"
 
 #include <QPointer>
 #include <QRect>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -131,6 +133,8 @@ private:
     QTableView* team1View_ = nullptr;
     QTableView* team2View_ = nullptr;
     QLineEdit* priceField_ = nullptr;
+    // The battle's figures behind the ammunition cost and net credits; none without results.
+    std::optional<BattleDetails::Costs> costs_;
     // The divider's position as a share of the splitter's width; kept when the window is resized.
     double dividerShare_ = 0.0;
 };

@@ -2,7 +2,9 @@
 
 #include "app/AppState.h"
 #include "app/ListModel.h"
+#include "app/SettingsEdit.h"
 #include "app/WindowPlacement.h"
+#include "base/TextCodec.h"
 #include "gui/AboutWindow.h"
 #include "gui/FilterHeader.h"
 #include "gui/FolderTracker.h"
@@ -13,13 +15,16 @@
 #include "gui/QtText.h"
 #include "gui/ScaledLayout.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
@@ -28,6 +33,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <vector>
 
 namespace tapeloft {
@@ -45,7 +51,25 @@ class RecordTableView final : public QTableView {
 public:
     using QTableView::QTableView;
 
+    // Enter and Delete on the list itself, as file managers have them; the filter boxes keep their keys.
+    std::function<void()> onEnter;
+    std::function<void()> onDelete;
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && event->modifiers() == Qt::NoModifier && onEnter) {
+            if (!event->isAutoRepeat()) onEnter();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && onDelete) {
+            if (!event->isAutoRepeat()) onDelete();
+            event->accept();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
     void initViewItemOption(QStyleOptionViewItem* option) const override {
         QTableView::initViewItemOption(option);
         if (!hasFocus()) option->state &= ~QStyle::State_Active;
@@ -104,7 +128,9 @@ MainWindow::MainWindow(AppState& state, Platform* platform, FileOperations* file
       favourites_(makeReplayListModel(state.language, ReplayListKind::Favourites)),
       commands_(state, replays_, favourites_, platform_, files ? *files : ownFiles_, std::move(workFolder)),
       replayParts_(std::make_unique<ListParts>()), favouriteParts_(std::make_unique<ListParts>()) {
+    if (ownPlatform_) ownPlatform_->setCancelText(toQString(state_.message(MsgCancel)));
     build();
+    buildShortcuts();
     commands_.setListener(this);
     tracker_ = new FolderTracker([this] { return commands_.pollLive(std::chrono::steady_clock::now()); },
                                  [this] { return commands_.watchedFolders(); }, this);
@@ -269,7 +295,120 @@ void MainWindow::buildListTab(ReplayListKind kind) {
             [this, id] { dispatch(kMainWindowId, id, UiEvent::DoubleClick); });
     connect(list.header, &FilterHeader::filterEdited, this, [this, kind](int column, const QString& text) {
         commands_.setFilterText(kind, column, fromQString(text));
+        statusChanged();
     });
+    view->onEnter = [this, kind] {
+        dispatch(kMainWindowId,
+                 kind == ReplayListKind::Replays ? kReplayDetailsButton : kFavouriteDetailsButton,
+                 UiEvent::Click);
+    };
+    view->onDelete = [this, kind] {
+        dispatch(kMainWindowId,
+                 kind == ReplayListKind::Replays ? kDeleteReplaysButton : kDeleteFavouritesButton,
+                 UiEvent::Click);
+    };
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this, kind](const QPoint& at) { showRowMenu(kind, at); });
+    list.header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list.header, &QWidget::customContextMenuRequested, this,
+            [this, kind](const QPoint& at) { showColumnMenu(kind, at); });
+}
+
+void MainWindow::buildShortcuts() {
+    const auto add = [this](const QKeySequence& keys, std::function<void()> action) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, action = std::move(action)] {
+            if (isEnabled()) action();
+        });
+    };
+    add(QKeySequence(Qt::Key_F5), [this] { dispatch(kMainWindowId, kRescanButton, UiEvent::Click); });
+    add(QKeySequence(Qt::SHIFT | Qt::Key_F5), [this] { commands_.rescan(true); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
+        dispatch(kMainWindowId,
+                 currentKind() == ReplayListKind::Replays ? kExportReplaysButton : kExportFavouritesButton,
+                 UiEvent::Click);
+    });
+    add(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { focusFilter(currentKind()); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_A), [this] {
+        // A filter box selects its own text; anywhere else the rows of the list shown are selected.
+        if (auto* box = qobject_cast<QLineEdit*>(focusWidget()); box && !box->isReadOnly()) {
+            box->selectAll();
+            return;
+        }
+        QTableView* view = parts(currentKind()).view;
+        view->setFocus();
+        view->selectAll();
+    });
+}
+
+ReplayListKind MainWindow::currentKind() const {
+    return tabs_->currentIndex() == 1 ? ReplayListKind::Favourites : ReplayListKind::Replays;
+}
+
+void MainWindow::focusFilter(ReplayListKind kind) {
+    if (!commands_.filterBarOn(kind)) switchFilterBar(kind);
+    ListParts& list = parts(kind);
+    // The first box in the order the user sees the columns.
+    for (int visual = 0; visual < list.header->count(); ++visual) {
+        const int column = list.header->logicalIndex(visual);
+        if (list.header->isSectionHidden(column) || list.header->sectionSize(column) == 0) continue;
+        if (QLineEdit* box = list.header->filterEditor(column)) {
+            box->setFocus(Qt::ShortcutFocusReason);
+            return;
+        }
+    }
+}
+
+void MainWindow::showRowMenu(ReplayListKind kind, const QPoint& at) {
+    const bool replays = kind == ReplayListKind::Replays;
+    QTableView* view = parts(kind).view;
+    if (!view->indexAt(at).isValid()) return;
+    const std::optional<std::u16string> path = commands_.currentPath(kind);
+    QMenu menu(this);
+    const auto item = [&](MessageId text, std::function<void()> action) {
+        QAction* entry = menu.addAction(toQString(state_.message(text)));
+        connect(entry, &QAction::triggered, this, std::move(action));
+        entry->setEnabled(path.has_value());
+        return entry;
+    };
+    const auto click = [this](int control) {
+        return [this, control] { dispatch(kMainWindowId, control, UiEvent::Click); };
+    };
+    item(MsgMenuOpen, [this, kind] { commands_.openCurrent(kind); });
+    item(MsgMenuDetails, click(replays ? kReplayDetailsButton : kFavouriteDetailsButton));
+    menu.addSeparator();
+    item(replays ? MsgMenuToFavourites : MsgMenuToReplays,
+         click(replays ? kMoveToFavouritesButton : kMoveToReplaysButton));
+    item(MsgMenuDelete, click(replays ? kDeleteReplaysButton : kDeleteFavouritesButton));
+    menu.addSeparator();
+    item(MsgMenuShowInFolder, [this, path] {
+        platform_.openWithAssociatedProgram(textFromPath(pathFromText(path.value_or(u"")).parent_path()));
+    });
+    item(MsgMenuCopyPath, [path] { QGuiApplication::clipboard()->setText(toQString(path.value_or(u""))); });
+    rowMenu_ = &menu;
+    menu.exec(view->viewport()->mapToGlobal(at));
+    rowMenu_ = nullptr;
+}
+
+void MainWindow::showColumnMenu(ReplayListKind kind, const QPoint& at) {
+    // The settings window's column list, as a menu: the same check marks, the same widths.
+    ListModel choices = makeColumnChoiceList(replays_);
+    QMenu menu(this);
+    for (int row = 0; row < choices.rowCount(); ++row) {
+        QAction* entry = menu.addAction(toQString(choices.cell(row, 0)));
+        entry->setCheckable(true);
+        entry->setChecked(choices.isChecked(row));
+        connect(entry, &QAction::toggled, this, [this, row](bool shown) {
+            ListModel current = makeColumnChoiceList(replays_);
+            current.setChecked(row, shown);
+            applyColumnChoices(current, replays_, favourites_);
+        });
+    }
+    columnMenu_ = &menu;
+    menu.exec(parts(kind).header->mapToGlobal(at));
+    columnMenu_ = nullptr;
 }
 
 MainWindow::ListParts& MainWindow::parts(ReplayListKind kind) {
@@ -606,6 +745,7 @@ void MainWindow::switchFilterBar(ReplayListKind kind) {
     ListParts& list = parts(kind);
     list.header->setFilterBarVisible(on);
     list.filterToggle->setChecked(on);
+    statusChanged();
 }
 
 void MainWindow::openAbout() {

@@ -4,9 +4,10 @@
 #include "app/LayoutScale.h"
 #include "app/ListModel.h"
 #include "app/MainCommands.h"
-#include "base/FileOperations.h"
 #include "base/Messages.h"
+#include "gui/QtFileOperations.h"
 
+#include <QMenu>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -97,6 +98,9 @@ public:
     // The open About window, or null.
     AboutWindow* aboutWindow() const;
     FolderTracker* folderTracker() const { return tracker_; }
+    // The context menu of the rows or of the header while it is open, else null.
+    QMenu* rowMenu() const { return rowMenu_; }
+    QMenu* columnMenu() const { return columnMenu_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -120,6 +124,14 @@ private:
     ListParts& parts(ReplayListKind kind);
     const ListParts& parts(ReplayListKind kind) const;
 
+    void buildShortcuts();
+    // The list of the tab shown.
+    ReplayListKind currentKind() const;
+    // Shows the filter bar if needed and puts the cursor in its first box.
+    void focusFilter(ReplayListKind kind);
+    void showRowMenu(ReplayListKind kind, const QPoint& at);
+    void showColumnMenu(ReplayListKind kind, const QPoint& at);
+
     void openDetails(ReplayListKind kind, bool fromF3);
     void f3Pressed();
     void switchFilterBar(ReplayListKind kind);
@@ -134,7 +146,7 @@ private:
     AppState& state_;
     std::unique_ptr<QtPlatform> ownPlatform_;
     Platform& platform_;
-    FileOperations ownFiles_;
+    QtFileOperations ownFiles_;
     ListModel replays_;
     ListModel favourites_;
     MainCommands commands_;
@@ -152,6 +164,8 @@ private:
     std::function<void(const std::u16string&)> detailsOpener_;
     std::function<void()> settingsOpener_;
     bool closing_ = false;
+    QPointer<QMenu> rowMenu_;
+    QPointer<QMenu> columnMenu_;
 };
 
 } // namespace tapeloft

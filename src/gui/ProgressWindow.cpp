@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -24,7 +25,7 @@ QLabel* makeLabel(QWidget* parent) {
 
 ProgressWindow::ProgressWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), caption_(makeLabel(this)), file_(makeLabel(this)),
-      bar_(new QProgressBar(this)) {
+      bar_(new QProgressBar(this)), cancel_(new QPushButton(this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     const LayoutScale scale = layoutScaleFor(font());
     setFixedSize(scaledSize(scale, windowSize));
@@ -34,6 +35,9 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     file_->setWordWrap(true);
     bar_->setGeometry(scaledRect(scale, barGeometry));
     bar_->setTextVisible(false);
+    cancel_->setGeometry(scaledRect(scale, cancelGeometry));
+    cancel_->setFocusPolicy(Qt::NoFocus); // the window is never activated; Esc reaches the scan elsewhere
+    connect(cancel_, &QPushButton::clicked, this, &ProgressWindow::cancelRequested);
     setMaximum(0);
     nextFrame_.setSingleShot(true);
     nextFrame_.setTimerType(Qt::PreciseTimer);
@@ -79,6 +83,10 @@ void ProgressWindow::setMaximum(int maximum) {
 
 void ProgressWindow::setPosition(int position) {
     bar_->setValue(position);
+}
+
+void ProgressWindow::setCancelText(const QString& text) {
+    cancel_->setText(text);
 }
 
 } // namespace tapeloft

@@ -7,19 +7,22 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace tapeloft {
 
-// The small frameless window a folder scan shows: a caption, the file being read and a progress bar.
+// The small frameless window a folder scan shows: a caption, the file being read, a progress bar and a
+// button that stops the scan.
 class ProgressWindow final : public QWidget {
     Q_OBJECT
 
 public:
     // The layout table at the design font (app/LayoutScale.h); the window places it scaled to its font.
-    static constexpr QSize windowSize{608, 100};
+    static constexpr QSize windowSize{608, 130};
     static constexpr QRect captionGeometry{10, 10, 588, 15};
     static constexpr QRect fileGeometry{10, 30, 588, 30};
     static constexpr QRect barGeometry{7, 70, 580, 20};
+    static constexpr QRect cancelGeometry{508, 98, 90, 24};
     // Where the window goes when there is no window to centre it over.
     static constexpr QPoint defaultPosition{332, 329};
 
@@ -36,12 +39,18 @@ public:
     // Range 0..maximum; a maximum below 1 shows an empty bar.
     void setMaximum(int maximum);
     void setPosition(int position);
+    void setCancelText(const QString& text);
 
     static constexpr int frameMilliseconds = 30;
 
     const QLabel* captionLabel() const { return caption_; }
     const QLabel* fileLabel() const { return file_; }
     const QProgressBar* progressBar() const { return bar_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+signals:
+    // The Cancel button was pressed.
+    void cancelRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -52,6 +61,7 @@ private:
     QLabel* caption_;
     QLabel* file_;
     QProgressBar* bar_;
+    QPushButton* cancel_;
 };
 
 } // namespace tapeloft

@@ -9,6 +9,8 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QWindow>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStringList>
@@ -80,19 +82,43 @@ QString qtFileFilter(std::u16string_view filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-// Drops user input and close requests while a scan runs, unless a modal window (a message box of the scan)
-// is up: Qt then keeps input away from every other window itself.
+// Drops user input while a scan runs, unless a modal window is up (Qt then keeps input away from every
+// other window itself) or it is meant for the progress window, whose button stops the scan. Esc stops the
+// scan too; a window's close request stops it and closes the window once the scan has ended.
 class QtPlatform::InputBlocker final : public QObject {
 public:
+    explicit InputBlocker(QtPlatform& platform) : platform_(platform) {}
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (QApplication::activeModalWidget()) return QObject::eventFilter(watched, event);
-        if (isUserInput(event->type())) return true;
         if (event->type() == QEvent::Close && event->spontaneous()) {
+            if (QWidget* window = windowOf(watched)) {
+                platform_.stop_ = true;
+                platform_.closeAfterScan_ = window;
+            }
             event->ignore();
             return true;
         }
-        return QObject::eventFilter(watched, event);
+        if (!isUserInput(event->type())) return QObject::eventFilter(watched, event);
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            platform_.stop_ = true;
+            return true;
+        }
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (widget && platform_.progress_ && platform_.progress_->isAncestorOf(widget)) return false;
+        return true;
     }
+
+private:
+    // The top-level widget a close request is for: the system sends it to the widget's native window.
+    static QWidget* windowOf(QObject* watched) {
+        if (auto* widget = qobject_cast<QWidget*>(watched)) return widget->isWindow() ? widget : nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->windowHandle() == watched) return widget;
+        return nullptr;
+    }
+
+    QtPlatform& platform_;
 };
 
 QtPlatform::QtPlatform(QWidget* parent) : parent_(parent) {}
@@ -175,7 +201,11 @@ void QtPlatform::progressBegin(std::u16string_view title, std::u16string_view ca
     progress_->setCaption(toQString(caption));
     QWidget* anchor = QApplication::activeWindow();
     progress_->placeOver(anchor ? anchor : parent_.data());
-    blocker_ = std::make_unique<InputBlocker>();
+    progress_->setCancelText(cancelText_);
+    QObject::connect(progress_.data(), &ProgressWindow::cancelRequested, progress_.data(),
+                     [this] { stop_ = true; });
+    stop_ = false;
+    blocker_ = std::make_unique<InputBlocker>(*this);
     if (QCoreApplication* application = QCoreApplication::instance())
         application->installEventFilter(blocker_.get());
     progress_->show();
@@ -198,6 +228,16 @@ void QtPlatform::progressEnd() {
     // Removing the filter first lets a later event loop see input given after the scan.
     blocker_.reset();
     delete progress_.data();
+    // The window asked to close during the scan goes now, through its usual close, once the scan's caller
+    // has finished with its lists.
+    if (QWidget* window = closeAfterScan_.data()) {
+        closeAfterScan_.clear();
+        QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+bool QtPlatform::stopRequested() {
+    return stop_;
 }
 
 void QtPlatform::processOnePendingEvent() {

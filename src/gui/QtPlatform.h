@@ -42,14 +42,18 @@ public:
     // (other schemes, missing files) and when the desktop refused.
     bool openWithAssociatedProgram(std::u16string_view target) override;
 
-    // While the window is up, user input to the program's windows and requests to close them (from the
-    // window manager or close() alike) are dropped, so that no command and no shutdown can start in the
-    // middle of a scan; a modal message box shown meanwhile still takes input and closes.
+    // While the window is up, user input to the program's windows is dropped, so that no command can start
+    // in the middle of a scan; a modal message box shown meanwhile still takes input and closes. The
+    // window's Cancel button and Esc stop the scan; a request to close a window (from the window manager or
+    // close() alike) stops it too, and the window closes when the progress window has gone.
     void progressBegin(std::u16string_view title, std::u16string_view caption) override;
     void progressSetRange(int maximum) override;
     void progressSetFile(std::u16string_view path) override;
     void progressSetPosition(int position) override;
     void progressEnd() override;
+    bool stopRequested() override;
+    // The text of the progress window's Cancel button.
+    void setCancelText(const QString& text) { cancelText_ = text; }
     // Delivers the pending events that are there now (for a few milliseconds at most) without waiting for
     // more. Outside a progress window user input stays queued for the event loop. A scan calls this after
     // every file, and asking the system for events costs more than reading a small file: a call within
@@ -67,6 +71,9 @@ private:
     QPointer<ProgressWindow> progress_;
     std::unique_ptr<InputBlocker> blocker_;
     QElapsedTimer eventsDelivered_;
+    QString cancelText_ = QStringLiteral("Cancel");
+    bool stop_ = false;
+    QPointer<QWidget> closeAfterScan_;
 };
 
 } // namespace tapeloft

@@ -4,6 +4,7 @@
 #include "base/Settings.h"
 #include "gui/DetailsWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/QtTranslation.h"
 #include "gui/SettingsWindow.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@ int runTapeloft(int& argc, char** argv) {
     QApplication application(argc, argv);
     AppState state;
     loadSettingsAndLanguage(state);
+    QTranslator qtTexts;
+    installQtTranslation(qtTexts, state.language);
     MainWindow window(state);
     window.setDetailsOpener([&](const std::u16string& path) {
         // The details window stores the price and enables the main window itself when it closes.

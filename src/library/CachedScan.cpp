@@ -71,6 +71,7 @@ public:
     }
     void fileUnreadable(const std::u16string& path) override { next_.fileUnreadable(path); }
     void fileDone() override { next_.fileDone(); }
+    bool stopRequested() override { return next_.stopRequested(); }
 
     std::unordered_set<std::u16string> present;
 
@@ -94,9 +95,11 @@ CachedScanResult scanReplayFilesCached(std::u16string_view folder, std::u16strin
                                    : cache->entriesBelow(prefix, language.fingerprint()),
                                options.stamp, options.keepStamps);
     PresenceObserver presence(observer);
-    scanReplayFiles(folder, nameFilter, extensionFilter, source, presence, options.workers);
+    const bool completed =
+        scanReplayFiles(folder, nameFilter, extensionFilter, source, presence, options.workers);
 
     CachedScanResult result;
+    result.stopped = !completed;
     const std::vector<FreshRecord> fresh = source.takeFresh();
     result.filesFromCache = source.cachedCount();
     result.filesRead = static_cast<int>(presence.present.size()) - result.filesFromCache;
@@ -105,7 +108,8 @@ CachedScanResult scanReplayFilesCached(std::u16string_view folder, std::u16strin
     // Only a walk that could list the folder says which of its files are gone: an unplugged drive keeps its
     // entries for when it comes back.
     std::error_code ec;
-    const bool walked = std::filesystem::is_directory(pathFromText(folder), ec);
+    // Nor does a walk that was stopped half-way.
+    const bool walked = completed && std::filesystem::is_directory(pathFromText(folder), ec);
     result.cacheUpdated =
         cache->update(prefix, fresh, walked ? &presence.present : nullptr, language.fingerprint());
     return result;

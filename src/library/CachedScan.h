@@ -61,6 +61,7 @@ struct CachedScanResult final {
     int filesRead = 0;
     int filesFromCache = 0;
     bool cacheUpdated = false;
+    bool stopped = false; // the observer ended the scan early: stamps and the cache's pruning are partial
     std::unordered_map<std::u16string, FileStamp> stamps; // with keepStamps
 };
 

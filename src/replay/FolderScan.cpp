@@ -282,26 +282,31 @@ BattleRecord ExtractingRecordSource::record(const std::u16string& path) const {
     return extractBattleRecord(path, language_);
 }
 
-void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+bool scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
                      std::u16string_view extensionFilter, const Language& language,
                      FolderScanObserver& observer, int workers) {
-    scanReplayFiles(folder, nameFilter, extensionFilter, ExtractingRecordSource(language), observer, workers);
+    return scanReplayFiles(folder, nameFilter, extensionFilter, ExtractingRecordSource(language), observer,
+                           workers);
 }
 
-void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+bool scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
                      std::u16string_view extensionFilter, const RecordSource& source,
                      FolderScanObserver& observer, int workers) {
     workers = workerCount(workers);
     if (workers == 1) {
         observer.filesCounted(countFolderFiles(folder));
         std::int32_t counter = 0;
+        bool stopped = false;
+        // The walk has no way out; after a stop it only lists the rest, which costs no reading.
         walkReplayFolder(folder, nameFilter, extensionFilter, [&](const std::u16string& path) {
+            stopped = stopped || observer.stopRequested();
+            if (stopped) return;
             observer.fileReached(path, counter);
             report(observer, path, source.record(path));
             observer.fileDone();
             ++counter;
         });
-        return;
+        return !stopped;
     }
     // One walk gives both the count and the files, in the order the plain walk meets them. The workers
     // only read and extract; the observer hears everything on this thread, in the plain walk's order.
@@ -314,10 +319,13 @@ void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
     observer.filesCounted(count);
     RecordPipeline pipeline(paths, source, workers);
     for (std::size_t i = 0; i < paths.size(); ++i) {
+        // The pipeline's workers end with it, whatever they had read ahead.
+        if (observer.stopRequested()) return false;
         observer.fileReached(paths[i], static_cast<std::int32_t>(i));
         report(observer, paths[i], pipeline.take(i));
         observer.fileDone();
     }
+    return true;
 }
 
 } // namespace tapeloft

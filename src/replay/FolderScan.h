@@ -50,6 +50,8 @@ public:
     virtual void fileUnreadable(const std::u16string& /*path*/) {}
     // The file has been reported; a caller with windows lets pending events through here.
     virtual void fileDone() {}
+    // Asked before each file: true ends the scan there, with the files reported so far kept.
+    virtual bool stopRequested() { return false; }
 };
 
 // Where a scan gets the record of a file. Called on the scan's worker threads, so it must be safe to call
@@ -72,12 +74,12 @@ private:
 
 // Reports the battle record of every accepted file below the folder to the observer. Records come from
 // `source` on `workers` background threads (0: one per core; 1: none, the plain walk); what the observer
-// hears is the same either way.
-void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+// hears is the same either way. False when the observer stopped the scan before its last file.
+bool scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
                      std::u16string_view extensionFilter, const RecordSource& source,
                      FolderScanObserver& observer, int workers = 0);
 // The same, each record read and extracted in the language.
-void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+bool scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
                      std::u16string_view extensionFilter, const Language& language,
                      FolderScanObserver& observer, int workers = 0);
 

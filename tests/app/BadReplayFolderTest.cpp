@@ -97,7 +97,9 @@ TEST(BadReplayFolder, ScanListsWhatItCanAndReportsTheRest) {
         }
     }
     EXPECT_EQ(list.rowCount(), rows);
-    EXPECT_EQ(static_cast<int>(platform.messages.size()), unreadable);
+    // All of them in one box at the end, not a box each that stops the scan.
+    ASSERT_GT(unreadable, 1);
+    EXPECT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(snapshot(c.folder.folder), before);
 }
 

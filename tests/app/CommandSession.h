@@ -33,41 +33,71 @@ public:
     std::set<fs::path> readOnlyFolders; // nothing can be created in or removed from these folders
     int failNewFileAfterBytes = -1;     // >= 0: every copy stops after that many bytes (disk full)
     bool failRename = false;            // the finished copy cannot be put in place
+    bool noTrash = false;               // the system offers no trash
+    fs::path trashFolder;               // where moveToTrash puts files; the Session makes it
     int copies = 0;
     int partialCopies = 0; // copies that stopped after writing some bytes
 
     bool copyFile(const fs::path& from, const fs::path& to) override {
         ++copies;
-        if (failCopyFrom.contains(from)) return false;
+        if (failCopyFrom.contains(from)) {
+            setLastError(std::make_error_code(std::errc::permission_denied));
+            return false;
+        }
         return FileOperations::copyFile(from, to);
     }
     bool removeFile(const fs::path& file) override {
-        if (failRemove.contains(file) || readOnlyFolders.contains(file.parent_path())) return false;
+        if (failRemove.contains(file) || readOnlyFolders.contains(file.parent_path())) {
+            setLastError(std::make_error_code(std::errc::permission_denied));
+            return false;
+        }
         return FileOperations::removeFile(file);
     }
+    // A trash as the desktop's: the file leaves its folder whole, under a name of its own. What cannot
+    // be removed cannot be trashed either.
+    bool moveToTrash(const fs::path& file) override {
+        if (noTrash || failRemove.contains(file) || readOnlyFolders.contains(file.parent_path())) {
+            setLastError(std::make_error_code(std::errc::permission_denied));
+            return false;
+        }
+        std::error_code ec;
+        if (!fs::is_regular_file(file, ec)) return false;
+        fs::rename(file, trashFolder / (std::to_string(++trashed) + "-" + file.filename().string()), ec);
+        if (ec) setLastError(ec);
+        return !ec;
+    }
+    int trashed = 0;
 
 protected:
     NewFile copyToNewFile(const fs::path& from, const fs::path& to) override {
-        if (readOnlyFolders.contains(to.parent_path())) return NewFile::Failed;
+        if (readOnlyFolders.contains(to.parent_path())) {
+            setLastError(std::make_error_code(std::errc::permission_denied));
+            return NewFile::Failed;
+        }
         if (failNewFileAfterBytes < 0) return FileOperations::copyToNewFile(from, to);
         std::ifstream in(from, std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::ofstream out(to, std::ios::binary);
         out << bytes.substr(0, static_cast<std::size_t>(failNewFileAfterBytes));
         if (failNewFileAfterBytes > 0) ++partialCopies;
+        setLastError(std::make_error_code(std::errc::no_space_on_device));
         return NewFile::Failed;
     }
     bool renameFile(const fs::path& from, const fs::path& to) override {
-        return !failRename && FileOperations::renameFile(from, to);
+        if (!failRename) return FileOperations::renameFile(from, to);
+        setLastError(std::make_error_code(std::errc::permission_denied));
+        return false;
     }
 };
 
 class Listener final : public MainCommandsListener {
 public:
     std::vector<ReplayListKind> folders;
+    std::vector<std::u16string> notices;
     int statusUpdates = 0;
     void folderChanged(ReplayListKind kind) override { folders.push_back(kind); }
     void statusChanged() override { ++statusUpdates; }
+    void notice(std::u16string_view text) override { notices.emplace_back(text); }
 };
 
 inline std::u16string withSeparator(const fs::path& folder) {
@@ -94,6 +124,8 @@ struct Session {
         favourites = makeReplayListModel(state.language, ReplayListKind::Favourites);
         fs::create_directories(replayDir);
         fs::create_directories(favouriteDir);
+        files.trashFolder = dir.path() / "trash";
+        fs::create_directories(files.trashFolder);
         samples::writeSampleFolder(replayDir, replayCount, 11, {}, true);
         samples::writeSampleFolder(favouriteDir, favouriteCount, 22, {}, true);
         commands = std::make_unique<MainCommands>(state, replays, favourites, platform, files, dir.path());

@@ -36,6 +36,30 @@ void expectMessages(const Session& s, const std::vector<std::u16string>& texts) 
     }
 }
 
+std::u16string reason(std::errc error) {
+    return utf8ToUtf16(std::make_error_code(error).message());
+}
+
+// One box after the move, its first line message 184 and then a line for each replay left where it was,
+// starting as given; a start that ends in ": " is to be followed by the system's reason.
+void expectNotMoved(const Session& s, const std::vector<std::u16string>& lineStarts) {
+    ASSERT_EQ(s.platform.messages.size(), 1u);
+    EXPECT_EQ(s.platform.messages[0].title, s.msg(78));
+    std::vector<std::u16string> lines;
+    std::u16string_view text = s.platform.messages[0].text;
+    for (std::size_t end; (end = text.find(u'\n')) != std::u16string_view::npos; text.remove_prefix(end + 1))
+        lines.emplace_back(text.substr(0, end));
+    lines.emplace_back(text);
+    ASSERT_EQ(lines.size(), lineStarts.size() + 1);
+    EXPECT_EQ(lines[0], s.msg(MsgNotMoved));
+    for (std::size_t i = 0; i < lineStarts.size(); ++i) {
+        EXPECT_TRUE(lines[i + 1].starts_with(lineStarts[i])) << "line " << i;
+        if (lineStarts[i].ends_with(u": ")) {
+            EXPECT_GT(lines[i + 1].size(), lineStarts[i].size()) << "no reason in line " << i;
+        }
+    }
+}
+
 } // namespace
 
 TEST(FaultInjection, ACopyThatFailsAnywhereKeepsTheReplayWhereItWasAndLeavesNoPartialFile) {
@@ -43,6 +67,7 @@ TEST(FaultInjection, ACopyThatFailsAnywhereKeepsTheReplayWhereItWasAndLeavesNoPa
         const char* name;
         std::function<void(Session&)> arrange;
         ReplayListKind from;
+        std::errc why;
     };
     const Case cases[] = {
         {"refused before the first byte",
@@ -50,15 +75,15 @@ TEST(FaultInjection, ACopyThatFailsAnywhereKeepsTheReplayWhereItWasAndLeavesNoPa
              for (const fs::path& p : Session::paths(s.replays))
                  s.files.failCopyFrom.insert(p);
          },
-         ReplayListKind::Replays},
+         ReplayListKind::Replays, std::errc::permission_denied},
         {"disk full at the first byte", [](Session& s) { s.files.failNewFileAfterBytes = 0; },
-         ReplayListKind::Replays},
+         ReplayListKind::Replays, std::errc::no_space_on_device},
         {"disk full half-way", [](Session& s) { s.files.failNewFileAfterBytes = 20000; },
-         ReplayListKind::Favourites},
+         ReplayListKind::Favourites, std::errc::no_space_on_device},
         {"the finished copy cannot be put in place", [](Session& s) { s.files.failRename = true; },
-         ReplayListKind::Replays},
+         ReplayListKind::Replays, std::errc::permission_denied},
         {"read-only destination", [](Session& s) { s.files.readOnlyFolders.insert(s.favouriteDir); },
-         ReplayListKind::Replays},
+         ReplayListKind::Replays, std::errc::permission_denied},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -81,7 +106,9 @@ TEST(FaultInjection, ACopyThatFailsAnywhereKeepsTheReplayWhereItWasAndLeavesNoPa
 
         EXPECT_EQ(outcome.moved, 0);
         EXPECT_EQ(outcome.notCopied, 2);
-        expectMessages(s, {s.msg(79), s.msg(79)});
+        // Named, with the system's reason, in one box.
+        expectNotMoved(s, {textFromPath(rowsBefore[0]) + u": " + reason(c.why),
+                           textFromPath(rowsBefore[1]) + u": " + reason(c.why)});
         EXPECT_EQ(Session::paths(s.list(c.from)), rowsBefore);
         if (std::string(c.name) == "disk full half-way") {
             EXPECT_EQ(s.files.partialCopies, 2);
@@ -104,7 +131,7 @@ TEST(FaultInjection, ARealFullDiskDuringACopyLeavesNoPartialFile) {
         outcome = s.commands->moveSelected(ReplayListKind::Replays);
     }
     EXPECT_EQ(outcome.notCopied, 1);
-    expectMessages(s, {s.msg(79)});
+    expectNotMoved(s, {textFromPath(source) + u": "});
     EXPECT_EQ(Session::paths(s.replays)[0], source);
     expectConsistent(s, originals);
 }
@@ -121,7 +148,7 @@ TEST(FaultInjection, AFolderInTheDestinationsPlaceIsNotReplaced) {
     const MoveOutcome outcome = s.commands->moveSelected(ReplayListKind::Replays);
     EXPECT_EQ(outcome.moved, 1);
     EXPECT_EQ(outcome.notCopied, 1);
-    expectMessages(s, {s.msg(79)});
+    expectNotMoved(s, {textFromPath(source) + u": "});
     EXPECT_TRUE(fs::is_directory(blocker));
     EXPECT_EQ(Session::paths(s.replays)[0], source);
     expectConsistent(s, originals);
@@ -135,13 +162,14 @@ TEST(FaultInjection, AReadOnlySourceFolderKeepsTheSourceAndItsRowBesideTheCopy) 
     s.select(s.favourites, {0, 1});
     const MoveOutcome outcome = s.commands->moveSelected(ReplayListKind::Favourites);
     EXPECT_EQ(outcome.sourcesKept, 2);
-    expectMessages(s, {s.msg(115) + textFromPath(sources[0]), s.msg(115) + textFromPath(sources[1])});
+    expectNotMoved(s, {s.msg(115) + textFromPath(sources[0]) + u": " + reason(std::errc::permission_denied),
+                       s.msg(115) + textFromPath(sources[1]) + u": " + reason(std::errc::permission_denied)});
     EXPECT_EQ(Session::paths(s.favourites), sources);
     EXPECT_EQ(s.replays.rowCount(), 7);
     expectConsistent(s, originals);
 }
 
-TEST(FaultInjection, SourcesThatVanishedOrCannotBeDeletedAreReportedOneByOne) {
+TEST(FaultInjection, SourcesThatVanishedOrCannotBeDeletedAreReportedInOneBox) {
     Session s;
     const auto rows = Session::paths(s.replays);
     fs::remove(rows[1]);
@@ -150,10 +178,15 @@ TEST(FaultInjection, SourcesThatVanishedOrCannotBeDeletedAreReportedOneByOne) {
     s.files.failRemove.insert(rows[3]);
 
     s.select(s.replays, {1, 3, 4});
-    const int removed = s.commands->deleteSelected(ReplayListKind::Replays);
+    s.platform.yesNoAnswers = {true}; // delete for good what the trash cannot take
+    const DeleteOutcome removed = s.commands->deleteSelected(ReplayListKind::Replays);
     // The row of the vanished file goes without a word: the user wanted it gone, and it is.
-    EXPECT_EQ(removed, 2);
-    expectMessages(s, {s.msg(115) + textFromPath(rows[3])});
+    EXPECT_EQ(removed.trashed + removed.erased, 2);
+    EXPECT_EQ(removed.failed, 1);
+    ASSERT_EQ(s.platform.messages.size(), 1u);
+    EXPECT_EQ(s.platform.messages[0].text,
+              s.msg(MsgNotDeletedList) + u"\n" + textFromPath(rows[3]) + u": " +
+                  utf8ToUtf16(std::make_error_code(std::errc::permission_denied).message()));
     expectConsistent(s, originals);
 
     s.platform.messages.clear();
@@ -163,7 +196,7 @@ TEST(FaultInjection, SourcesThatVanishedOrCannotBeDeletedAreReportedOneByOne) {
     const MoveOutcome outcome = s.commands->moveSelected(ReplayListKind::Replays);
     EXPECT_EQ(outcome.vanished, 1);
     EXPECT_EQ(outcome.moved, 1);
-    expectMessages(s, {s.msg(119) + textFromPath(rows[0])});
+    expectNotMoved(s, {s.msg(119) + textFromPath(rows[0])});
     expectConsistent(s, remaining);
 }
 

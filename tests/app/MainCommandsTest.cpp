@@ -189,6 +189,59 @@ TEST(MainCommandRescan, ScansReplaysFirstSkipsUnconfiguredFoldersAndUpdatesTheSt
     EXPECT_EQ(s.commands->statusText(ReplayListKind::Favourites), s.msg(76) + u"2");
 }
 
+TEST(MainCommandRescan, AStoppedScanKeepsTheRowsReadSoFarAndGoesNoFurther) {
+    // The stop comes before the file after `stopAfter` files, on the plain walk and on the worker pool.
+    for (const int stopAfter : {0, 2, 4}) {
+        SCOPED_TRACE(stopAfter);
+        Session s(6, 3);
+        s.platform.progressCaptions.clear();
+        s.platform.progressFiles.clear();
+        s.platform.stopAfterFiles = stopAfter;
+        s.commands->rescan();
+        EXPECT_EQ(s.replays.rowCount(), stopAfter);
+        EXPECT_EQ(s.platform.progressFiles.size(), static_cast<std::size_t>(stopAfter));
+        // The favourites are not scanned after a stop, and the window closes as after any scan.
+        EXPECT_EQ(s.platform.progressCaptions.size(), 1u);
+        EXPECT_EQ(s.platform.progressOpen, 0);
+        EXPECT_EQ(s.listener.notices, (std::vector<std::u16string>{s.msg(MsgScanStopped)}));
+        EXPECT_EQ(s.listener.statusUpdates, 1);
+        // Files the user chose not to wait for are not read behind their back.
+        for (const std::u16string& watched : s.commands->watchedFolders())
+            EXPECT_FALSE(watched.starts_with(s.state.replayFolder)) << utf16ToUtf8(watched);
+        s.commands->pollLive(std::chrono::steady_clock::now() + std::chrono::seconds(5));
+        s.commands->pollLive(std::chrono::steady_clock::now() + std::chrono::seconds(10));
+        EXPECT_EQ(s.replays.rowCount(), stopAfter);
+        // The next rescan reads everything again.
+        s.platform.stopAfterFiles = -1;
+        s.commands->rescan();
+        EXPECT_EQ(s.replays.rowCount(), 6);
+        EXPECT_EQ(s.favourites.rowCount(), 3);
+    }
+}
+
+TEST(MainCommandStatus, TheStatusSaysWhatTheListShows) {
+    Session s;
+    EXPECT_EQ(s.commands->statusText(ReplayListKind::Replays), s.msg(75) + u"5");
+    // With the filter bar on: shown of total, however many the boxes let through.
+    s.commands->toggleFilterBar(ReplayListKind::Replays);
+    EXPECT_EQ(s.commands->statusText(ReplayListKind::Replays), s.msg(75) + u"5 из 5");
+    const std::u16string first(s.replays.cell(0, ColumnPath));
+    s.commands->setFilterText(ReplayListKind::Replays, ColumnPath, first);
+    EXPECT_EQ(s.commands->statusText(ReplayListKind::Replays), s.msg(75) + u"1 из 5");
+    s.commands->toggleFilterBar(ReplayListKind::Replays);
+    EXPECT_EQ(s.commands->statusText(ReplayListKind::Replays), s.msg(75) + u"5");
+
+    // A configured folder that is gone: said so, and its list is empty after the scan.
+    fs::remove_all(s.replayDir);
+    EXPECT_TRUE(s.commands->folderMissing(ReplayListKind::Replays));
+    s.commands->rescan();
+    EXPECT_EQ(s.replays.rowCount(), 0);
+    EXPECT_EQ(s.commands->statusText(ReplayListKind::Replays), s.msg(75) + u"папка не найдена");
+    // An unconfigured folder is not "not found".
+    s.state.favouritesFolder = u"n/a";
+    EXPECT_FALSE(s.commands->folderMissing(ReplayListKind::Favourites));
+}
+
 // --- Export ----------------------------------------------------------------------------------------------
 
 TEST(MainCommandExport, AsksForANameAndWritesTheChosenList) {
@@ -240,31 +293,92 @@ TEST(MainCommandExport, ThePickedFileTypeCompletesANameWithoutExtension) {
 
 // --- Delete ----------------------------------------------------------------------------------------------
 
-TEST(MainCommandDelete, RemovesEveryAdjacentSelectedRowAndItsFile) {
+TEST(MainCommandDelete, SelectedReplaysGoToTheTrashWithoutAQuestion) {
     Session s;
     const auto before = Session::paths(s.replays);
+    const auto bytesBefore = tapeloft::test::contentsBelow(s.replayDir);
     s.select(s.replays, {1, 2, 3});
-    EXPECT_EQ(s.commands->deleteSelected(ReplayListKind::Replays), 3);
-    EXPECT_EQ(s.replays.rowCount(), 2);
-    for (int i : {1, 2, 3})
-        EXPECT_FALSE(fs::exists(before[static_cast<std::size_t>(i)]));
+    const DeleteOutcome outcome = s.commands->deleteSelected(ReplayListKind::Replays);
+    EXPECT_EQ(outcome.trashed, 3);
+    EXPECT_FALSE(outcome.asked);
     EXPECT_EQ(Session::paths(s.replays), (std::vector{before[0], before[4]}));
+    // Nothing is lost: every file is whole in the trash, where the user can get it back.
+    std::multiset<std::string> inTrash;
+    for (const auto& [path, bytes] : tapeloft::test::contentsBelow(s.files.trashFolder))
+        inTrash.insert(bytes);
+    EXPECT_EQ(inTrash.size(), 3u);
+    for (int i : {1, 2, 3}) {
+        const fs::path& file = before[static_cast<std::size_t>(i)];
+        EXPECT_FALSE(fs::exists(file));
+        EXPECT_TRUE(inTrash.contains(bytesBefore.at(file))) << file;
+    }
     EXPECT_EQ(s.listener.statusUpdates, 1);
+    EXPECT_EQ(s.listener.notices, (std::vector<std::u16string>{s.state.language.message(MsgTrashed, u"3")}));
     EXPECT_TRUE(s.platform.messages.empty());
+    EXPECT_TRUE(s.platform.questions.empty());
 }
 
-TEST(MainCommandDelete, AFileThatCannotBeDeletedKeepsItsRowAndIsReported) {
+TEST(MainCommandDelete, WithoutATrashTheUserIsAskedOnceBeforeAnythingIsErased) {
+    struct Case {
+        const char* name;
+        bool answer;
+        bool locked; // the second file cannot be removed at all
+        std::vector<int> rowsLeft;
+        int erased;
+        int failed;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {"yes", true, false, {0, 4}, 3, 0, 0},
+        {"no", false, false, {0, 1, 2, 3, 4}, 0, 3, 0},
+        {"yes, one file locked", true, true, {0, 2, 4}, 2, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        const auto before = Session::paths(s.replays);
+        s.files.noTrash = true;
+        if (c.locked) s.files.failRemove.insert(before[2]);
+        s.platform.yesNoAnswers = {c.answer};
+        s.select(s.replays, {1, 2, 3});
+        const DeleteOutcome outcome = s.commands->deleteSelected(ReplayListKind::Replays);
+        EXPECT_TRUE(outcome.asked);
+        EXPECT_EQ(outcome.trashed, 0);
+        EXPECT_EQ(outcome.erased, c.erased);
+        EXPECT_EQ(outcome.failed, c.failed);
+        ASSERT_EQ(s.platform.questions.size(), 1u);
+        for (int i : {1, 2, 3})
+            EXPECT_NE(s.platform.questions[0].text.find(textFromPath(before[static_cast<std::size_t>(i)])),
+                      std::u16string::npos);
+        std::vector<fs::path> left;
+        for (int i : c.rowsLeft)
+            left.push_back(before[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(Session::paths(s.replays), left);
+        for (const fs::path& file : before)
+            EXPECT_EQ(fs::exists(file), std::find(left.begin(), left.end(), file) != left.end()) << file;
+        EXPECT_TRUE(s.listener.notices.empty());
+        ASSERT_EQ(s.platform.messages.size(), c.boxes);
+        if (c.boxes > 0) {
+            // One box naming the file and the system's reason.
+            EXPECT_EQ(s.platform.messages[0].title, s.msg(78));
+            EXPECT_NE(s.platform.messages[0].text.find(s.msg(MsgNotDeletedList)), std::u16string::npos);
+            EXPECT_NE(s.platform.messages[0].text.find(textFromPath(before[2]) + u": "),
+                      std::u16string::npos);
+        }
+    }
+}
+
+TEST(MainCommandDelete, AFileAlreadyGoneLosesItsRowWithoutAWord) {
     Session s;
     const auto before = Session::paths(s.replays);
-    s.files.failRemove.insert(before[1]);
-    fs::remove(before[2]); // already gone: its row goes without a word
-    s.select(s.replays, {0, 1, 2});
-    EXPECT_EQ(s.commands->deleteSelected(ReplayListKind::Replays), 2);
+    fs::remove(before[2]);
+    s.select(s.replays, {0, 2});
+    const DeleteOutcome outcome = s.commands->deleteSelected(ReplayListKind::Replays);
+    EXPECT_EQ(outcome.trashed, 1);
+    EXPECT_EQ(outcome.erased, 1);
     EXPECT_EQ(Session::paths(s.replays), (std::vector{before[1], before[3], before[4]}));
-    EXPECT_TRUE(fs::exists(before[1]));
-    ASSERT_EQ(s.platform.messages.size(), 1u);
-    EXPECT_EQ(s.platform.messages[0].title, s.msg(78));
-    EXPECT_EQ(s.platform.messages[0].text, s.msg(115) + textFromPath(before[1]));
+    EXPECT_TRUE(s.platform.messages.empty());
+    EXPECT_TRUE(s.platform.questions.empty());
     EXPECT_EQ(s.commands->statusText(ReplayListKind::Replays), s.msg(75) + u"3");
 }
 
@@ -337,7 +451,9 @@ TEST(MainCommandMove, AFailedCopyKeepsTheRowTheSourceAndTheNamesake) {
     EXPECT_EQ(outcome.notCopied, 1);
     ASSERT_EQ(s.platform.messages.size(), 1u);
     EXPECT_EQ(s.platform.messages[0].title, s.msg(78));
-    EXPECT_EQ(s.platform.messages[0].text, s.msg(79));
+    EXPECT_EQ(s.platform.messages[0].text,
+              s.msg(MsgNotMoved) + u"\n" + textFromPath(before[1]) + u": " +
+                  utf8ToUtf16(std::make_error_code(std::errc::permission_denied).message()));
     EXPECT_EQ(Session::paths(s.replays), (std::vector{before[1], before[3], before[4]}));
     EXPECT_TRUE(fs::exists(before[1]));
     EXPECT_EQ(readBytes(namesake), "keep me");
@@ -353,7 +469,9 @@ TEST(MainCommandMove, ASourceThatCannotBeDeletedKeepsItsRowAndTheCopyStays) {
     EXPECT_EQ(outcome.sourcesKept, 1);
     ASSERT_EQ(s.platform.messages.size(), 1u);
     EXPECT_EQ(s.platform.messages[0].title, s.msg(78));
-    EXPECT_EQ(s.platform.messages[0].text, s.msg(115) + textFromPath(source));
+    EXPECT_EQ(s.platform.messages[0].text,
+              s.msg(MsgNotMoved) + u"\n" + s.msg(115) + textFromPath(source) + u": " +
+                  utf8ToUtf16(std::make_error_code(std::errc::permission_denied).message()));
     EXPECT_EQ(Session::paths(s.replays)[0], source);
     EXPECT_TRUE(fs::exists(source));
     EXPECT_TRUE(fs::exists(s.favouriteDir / source.filename()));
@@ -417,7 +535,7 @@ TEST(MainCommandMove, ARowWhoseFileIsGoneLeavesTheList) {
     EXPECT_EQ(s.favourites.rowCount(), 2);
     EXPECT_EQ(s.files.copies, 0);
     ASSERT_EQ(s.platform.messages.size(), 1u);
-    EXPECT_EQ(s.platform.messages[0].text, s.msg(119) + textFromPath(gone));
+    EXPECT_EQ(s.platform.messages[0].text, s.msg(MsgNotMoved) + u"\n" + s.msg(119) + textFromPath(gone));
 }
 
 // --- Filter bar ------------------------------------------------------------------------------------------

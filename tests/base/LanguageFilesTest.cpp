@@ -162,7 +162,7 @@ TEST_P(LanguageFileTest, HoldsExactlyTheMessagesOneTo120AndTheLaterOnesAllNonEmp
         numbers.push_back(n);
     numbers.insert(numbers.end(), std::begin(kLaterMessages), std::end(kLaterMessages));
     // The texts the program once showed in Russian whatever the file said.
-    for (int n = tapeloft::MsgUnreadableTitle; n <= tapeloft::MsgExportQuestionTitle; ++n)
+    for (int n = tapeloft::MsgUnreadableTitle; n <= tapeloft::MsgNameTaken; ++n)
         numbers.push_back(n);
     for (const int n : numbers) {
         const std::u16string key = ascii("txt" + std::to_string(n));

@@ -58,7 +58,12 @@ private slots:
         QVERIFY(w.isVisible());
         QCOMPARE(w.replayList().rowCount(), listed);
         QCOMPARE(w.favouritesList().rowCount(), 1);
-        QCOMPARE(s.platform.messages.size(), unreadable); // one per unreadable file, naming it
+        // One box at the end, a line naming each unreadable file.
+        QVERIFY(unreadable > 1);
+        QCOMPARE(s.platform.messages.size(), std::size_t{1});
+        for (const CatalogueReplay& replay : bad.replays)
+            QCOMPARE(s.platform.messages[0].text.find(textFromPath(replay.path)) != std::u16string::npos,
+                     replay.expected == ExpectedRow::Unreadable);
 
         // Every column sorts both ways; the filter bar filters and lets go again.
         QHeaderView* header = s.view(ReplayListKind::Replays)->horizontalHeader();

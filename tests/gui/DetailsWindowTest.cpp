@@ -447,14 +447,20 @@ private slots:
         QVERIFY(window);
         QSignalSpy closed(window.data(), &DetailsWindow::closed);
         QLineEdit* price = window->field(162);
-        const QString ammo = text(*window, 163);
         price->selectAll();
         QTest::keyClicks(price, QStringLiteral("3a-7. 1"));
         QCOMPARE(price->text(), QStringLiteral("371")); // digits only
         QTest::keyClicks(price, QStringLiteral("123456789"));
         QCOMPARE(price->text().size(), 9);
+        // The cost and the net credits follow the typed price at once.
+        const auto& personal = replay.facts.personal;
+        for (const int typed : {37, 0, 5}) {
+            price->setText(QString::number(typed));
+            QCOMPARE(text(*window, 163), QString::number(personal.shots * typed));
+            QCOMPARE(text(*window, 166),
+                     QString::number(personal.credits - personal.shots * typed - personal.repair));
+        }
         price->setText(QStringLiteral("37"));
-        QCOMPARE(text(*window, 163), ammo); // nothing is recomputed while the window is open
 
         QVERIFY(window->close());
         QCOMPARE(closed.count(), 1);

@@ -1,21 +1,25 @@
 #include "MainWindowFixture.h"
 
 #include "app/ControlIds.h"
+#include "app/SettingsEdit.h"
 #include "base/Settings.h"
 #include "gui/AboutWindow.h"
 #include "gui/FilterHeader.h"
 #include "gui/ScaledLayout.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QEnterEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include <set>
@@ -153,6 +157,7 @@ private slots:
         case kDeleteReplaysButton:
         case kDeleteFavouritesButton:
             QVERIFY(!fs::exists(current));
+            QVERIFY(fs::exists(work.trashFiles / current.filename()));
             QVERIFY(!paths(s.list(kind)).contains(current));
             break;
         case kMoveToFavouritesButton:
@@ -237,6 +242,151 @@ private slots:
         QVERIFY(!mapBox->isVisible());
         QVERIFY(mapBox->text().isEmpty());
         QTRY_COMPARE(header->height(), plainHeight);
+    }
+
+    void keysCallTheirCommands_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("inFilterBox");
+        const struct {
+            const char* name;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            bool inFilterBox;
+        } rows[] = {
+            {"Delete", Qt::Key_Delete, {}, false},
+            {"Delete in a filter box", Qt::Key_Delete, {}, true},
+            {"Enter", Qt::Key_Return, {}, false},
+            {"F5", Qt::Key_F5, {}, false},
+            {"Ctrl+A", Qt::Key_A, Qt::ControlModifier, false},
+            {"Ctrl+E", Qt::Key_E, Qt::ControlModifier, false},
+            {"Ctrl+F", Qt::Key_F, Qt::ControlModifier, false},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.name) << static_cast<int>(row.key) << static_cast<int>(row.modifiers)
+                                    << row.inFilterBox;
+    }
+    void keysCallTheirCommands() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, inFilterBox);
+        WorkFolder work;
+        work.prepare(4, 1);
+        Started s;
+        std::vector<std::u16string> detailsOpened;
+        s.window->setDetailsOpener([&](const std::u16string& path) {
+            detailsOpened.push_back(path);
+            s.window->detailsClosed();
+        });
+        s.clickRow(ReplayListKind::Replays, 1);
+        focusList(s, ReplayListKind::Replays);
+        const fs::path current = s.path(ReplayListKind::Replays, 1);
+        const std::size_t scansBefore = s.platform.progressCaptions.size();
+        QWidget* target = s.view(ReplayListKind::Replays);
+        if (inFilterBox) {
+            s.click(kReplayFilterToggle);
+            QLineEdit* box = s.window->filterHeader(ReplayListKind::Replays)->filterEditor(ColumnVehicle);
+            typeInto(box, QStringLiteral("ab"));
+            box->setCursorPosition(0);
+            target = box;
+        }
+        QTest::keyClick(target, static_cast<Qt::Key>(key), static_cast<Qt::KeyboardModifiers>(modifiers));
+
+        const bool trashed = !fs::exists(current);
+        QCOMPARE(trashed, key == Qt::Key_Delete && !inFilterBox);
+        if (trashed) QVERIFY(fs::exists(work.trashFiles / current.filename()));
+        if (inFilterBox) {
+            // The key edited the box and nothing else.
+            QCOMPARE(s.window->filterHeader(ReplayListKind::Replays)->filterEditor(ColumnVehicle)->text(),
+                     QStringLiteral("b"));
+        }
+        QCOMPARE(detailsOpened.size(), key == Qt::Key_Return ? 1u : 0u);
+        if (key == Qt::Key_Return) QCOMPARE(pathFromText(detailsOpened[0]), current);
+        QCOMPARE(s.platform.progressCaptions.size(), scansBefore + (key == Qt::Key_F5 ? 2 : 0));
+        QCOMPARE(s.platform.saveDialogs.size(), key == Qt::Key_E ? 1u : 0u);
+        if (key == Qt::Key_A)
+            QCOMPARE(s.view(ReplayListKind::Replays)->selectionModel()->selectedRows().size(), 4);
+        if (key == Qt::Key_F) {
+            QVERIFY(s.state.replayFilterOn);
+            QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+            QVERIFY(
+                s.window->filterHeader(ReplayListKind::Replays)->isAncestorOf(QApplication::focusWidget()));
+        }
+    }
+
+    void theRowMenuActsOnTheRowUnderIt() {
+        WorkFolder work;
+        work.prepare(3, 1);
+        Started s;
+        s.window->setDetailsOpener([&](const std::u16string&) { s.window->detailsClosed(); });
+        QTableView* view = s.view(ReplayListKind::Replays);
+        s.clickRow(ReplayListKind::Replays, 2);
+        const fs::path current = s.path(ReplayListKind::Replays, 2);
+        const QPoint at = view->visualRect(view->model()->index(2, ColumnDate)).center();
+        const auto choose = [&](MessageId entry) {
+            QStringList offered;
+            QTimer::singleShot(0, [&] {
+                QMenu* menu = s.window->rowMenu();
+                QVERIFY(menu);
+                for (QAction* action : menu->actions())
+                    if (!action->isSeparator()) offered << action->text();
+                for (QAction* action : menu->actions())
+                    if (action->text() == qs(s.msg(entry))) action->trigger();
+                menu->close();
+            });
+            emit view->customContextMenuRequested(at);
+            return offered;
+        };
+        QCOMPARE(choose(MsgMenuCopyPath),
+                 (QStringList{qs(s.msg(MsgMenuOpen)), qs(s.msg(MsgMenuDetails)),
+                              qs(s.msg(MsgMenuToFavourites)), qs(s.msg(MsgMenuDelete)),
+                              qs(s.msg(MsgMenuShowInFolder)), qs(s.msg(MsgMenuCopyPath))}));
+        QCOMPARE(QGuiApplication::clipboard()->text(), qs(textFromPath(current)));
+        choose(MsgMenuShowInFolder);
+        QCOMPARE(s.platform.opened, std::vector<std::u16string>{textFromPath(current.parent_path())});
+        choose(MsgMenuOpen);
+        QCOMPARE(s.platform.opened.back(), textFromPath(current));
+        choose(MsgMenuToFavourites);
+        QVERIFY(!fs::exists(current));
+        QVERIFY(fs::exists(work.favourites / current.filename()));
+    }
+
+    void theHeaderMenuShowsAndHidesColumnsInBothLists() {
+        WorkFolder work;
+        work.prepare(2, 1);
+        Started s;
+        QHeaderView* header = s.view(ReplayListKind::Favourites)->horizontalHeader();
+        const auto toggle = [&](int column) {
+            QTimer::singleShot(0, [&] {
+                QMenu* menu = s.window->columnMenu();
+                QVERIFY(menu);
+                QCOMPARE(menu->actions().size(), 39);
+                menu->actions().at(column - 1)->trigger();
+                menu->close();
+            });
+            emit header->customContextMenuRequested(QPoint(5, 5));
+        };
+        QVERIFY(s.window->replayList().columnWidth(ColumnVehicle) > 0);
+        toggle(ColumnVehicle);
+        QCOMPARE(s.window->replayList().columnWidth(ColumnVehicle), 0);
+        QCOMPARE(s.window->favouritesList().columnWidth(ColumnVehicle), 0);
+        toggle(ColumnVehicle);
+        QCOMPARE(s.window->replayList().columnWidth(ColumnVehicle), kShownColumnWidth);
+        QCOMPARE(s.window->favouritesList().columnWidth(ColumnVehicle), kShownColumnWidth);
+    }
+
+    void theStatusBarFollowsTheFilter() {
+        WorkFolder work;
+        work.prepare(4, 1);
+        Started s;
+        QCOMPARE(s.window->statusText(0), qs(s.msg(75) + u"4"));
+        s.click(kReplayFilterToggle);
+        QCOMPARE(s.window->statusText(0), qs(s.msg(75) + u"4 из 4"));
+        QLineEdit* box = s.window->filterHeader(ReplayListKind::Replays)->filterEditor(ColumnPath);
+        typeInto(box, qs(std::u16string(s.window->replayList().cell(0, ColumnPath))));
+        QTRY_COMPARE(s.window->statusText(0), qs(s.msg(75) + u"1 из 4"));
+        s.click(kReplayFilterToggle);
+        QCOMPARE(s.window->statusText(0), qs(s.msg(75) + u"4"));
     }
 
     void f3OpensTheFocusedListsRowOncePerPress() {

@@ -34,9 +34,23 @@ inline std::u16string withSeparator(const fs::path& folder) {
 }
 
 // The process works in a fresh folder for the lifetime of the fixture.
+// The desktop's trash of a test lives in its own folder, never in the user's.
+struct TrashScope {
+    QByteArray before = qgetenv("XDG_DATA_HOME");
+    explicit TrashScope(const fs::path& dataHome) {
+        fs::create_directories(dataHome);
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.string()));
+    }
+    ~TrashScope() { qputenv("XDG_DATA_HOME", before); }
+    TrashScope(const TrashScope&) = delete;
+    TrashScope& operator=(const TrashScope&) = delete;
+};
+
 struct WorkFolder {
     TempDir dir;
     CurrentDirScope cwd{dir.path()};
+    TrashScope trash{dir.path() / "data"};
+    fs::path trashFiles = dir.path() / "data" / "Trash" / "files";
     fs::path replays = dir.path() / "replays";
     fs::path favourites = dir.path() / "favourites";
 

@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral("Scanning"));
         // The table at the design font, scaled to the window's.
         const LayoutScale scale = layoutScaleFor(window->font());
-        QCOMPARE(window->size(), scaledSize(scale, QSize(608, 100)));
+        QCOMPARE(window->size(), scaledSize(scale, QSize(608, 130)));
         QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(window->windowType(), Qt::Tool);
         const QPointF offCentre =
@@ -170,7 +170,7 @@ private slots:
         platform.progressEnd();
     }
 
-    void userInputAndCloseRequestsWaitOutTheScan() {
+    void userInputWaitsOutTheScanAndACloseRequestStopsIt() {
         QWidget main;
         auto* button = new QPushButton(QStringLiteral("Go"), &main);
         button->setGeometry(10, 10, 80, 30);
@@ -184,11 +184,14 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton);
         platform.processOnePendingEvent();
         QCOMPARE(clicked.count(), 0);
+        QVERIFY(!platform.stopRequested());
+        // The close button of the window stops the scan; the window stays until the scan has ended.
         QCloseEvent close;
         QSpontaneKeyEvent::setSpontaneous(&close);
         QApplication::sendEvent(main.windowHandle(), &close);
         QVERIFY(!close.isAccepted());
         QVERIFY(main.isVisible());
+        QVERIFY(platform.stopRequested());
 
         // A message box during the scan (a file that cannot be read) still answers to the user.
         bool answered = false;
@@ -203,13 +206,43 @@ private slots:
         platform.messageBox(u"Warning", u"File cannot be read");
         QVERIFY(answered);
         platform.progressEnd();
+        // Then the window closes as the user asked.
+        QTRY_VERIFY(!main.isVisible());
 
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(clicked.count(), 1);
         QCloseEvent later;
         QSpontaneKeyEvent::setSpontaneous(&later);
         QApplication::sendEvent(main.windowHandle(), &later);
         QVERIFY(later.isAccepted());
+    }
+
+    void cancelAndEscapeStopTheScan() {
+        QWidget main;
+        main.resize(300, 200);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QtPlatform platform(&main);
+        platform.setCancelText(QStringLiteral("Stop"));
+        for (const bool byKey : {false, true}) {
+            platform.progressBegin(u"t", u"c");
+            QVERIFY(!platform.stopRequested());
+            QPushButton* cancel = platform.progressWindow()->cancelButton();
+            QCOMPARE(cancel->text(), QStringLiteral("Stop"));
+            if (byKey)
+                QTest::keyClick(&main, Qt::Key_Escape);
+            else
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            QVERIFY(platform.stopRequested());
+            platform.progressEnd();
+            QVERIFY(main.isVisible());
+        }
+        // The next scan starts afresh.
+        platform.progressBegin(u"t", u"c");
+        QVERIFY(!platform.stopRequested());
+        platform.progressEnd();
     }
 
     void messageBoxesShowTheirTextsAndButtons() {

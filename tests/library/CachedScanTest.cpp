@@ -199,3 +199,27 @@ TEST(CachedScan, RandomChangesBetweenScansNeverShowAnotherList) {
         ASSERT_EQ(f.cached(false, 1 + step % 3).first, f.uncached());
     }
 }
+
+TEST(CachedScan, AStoppedScanForgetsNoFileItDidNotReach) {
+    Fixture f;
+    for (int i = 0; i < 12; ++i)
+        f.write("r" + std::to_string(i) + ".ivlreplay", sample(static_cast<std::uint32_t>(40 + i)));
+    EXPECT_EQ(f.cached().second, 12);
+
+    // A scan the user stops after three files.
+    class StoppingObserver final : public FolderScanObserver {
+    public:
+        void fileReached(const std::u16string&, std::int32_t) override { ++files; }
+        bool stopRequested() override { return files >= 3; }
+        int files = 0;
+    } stopping;
+    {
+        RecordCache cache = RecordCache::open(f.cacheFile);
+        const CachedScanResult result = scanReplayFilesCached(textFromPath(f.folder), u"*", kReplayExtension,
+                                                              f.language, &cache, stopping);
+        EXPECT_TRUE(result.stopped);
+        EXPECT_EQ(stopping.files, 3);
+    }
+    // Every entry is still there: the next full scan opens nothing.
+    EXPECT_EQ(f.cached().second, 0);
+}

@@ -40,6 +40,8 @@ public:
         add(u"unreadable " + path);
     }
     void fileDone() override { add(u"done"); }
+    bool stopRequested() override { return stopAfter >= 0 && files++ >= stopAfter; }
+    int stopAfter = -1; // stop before file number stopAfter
 
 private:
     void add(std::u16string line) {
@@ -47,6 +49,7 @@ private:
         log.push_back(std::move(line));
     }
     std::thread::id owner_ = std::this_thread::get_id();
+    int files = 0;
 };
 
 RecordingObserver scanWith(const std::filesystem::path& folder, const Language& language, int workers) {
@@ -116,6 +119,26 @@ TEST(FolderScanWorkers, GiveTheReportsOfThePlainWalk) {
         const RecordingObserver pooled = scanWith(dir.path(), language, workers);
         EXPECT_EQ(pooled.log, plain.log);
         EXPECT_EQ(pooled.foreignThreadCalls, 0);
+    }
+}
+
+TEST(FolderScanWorkers, AStopEndsTheScanBeforeTheNextFileWithTheEarlierReportsKept) {
+    TempDir dir;
+    writeMixedFolder(dir, 300);
+    const Language language;
+    const RecordingObserver all = scanWith(dir.path(), language, 1);
+    for (const int workers : {1, 2, 8}) {
+        for (const int stopAfter : {0, 1, 137, 299}) {
+            SCOPED_TRACE(testing::Message() << workers << " workers, stop after " << stopAfter);
+            RecordingObserver observer;
+            observer.stopAfter = stopAfter;
+            EXPECT_FALSE(scanReplayFiles(textFromPath(dir.path()), u"*", kReplayExtension, language, observer,
+                                         workers));
+            // "counted", then three lines a file.
+            const auto kept = static_cast<std::ptrdiff_t>(1 + 3 * stopAfter);
+            ASSERT_LE(kept, static_cast<std::ptrdiff_t>(all.log.size()));
+            EXPECT_EQ(observer.log, std::vector<std::u16string>(all.log.begin(), all.log.begin() + kept));
+        }
     }
 }
 

@@ -73,4 +73,9 @@ void FakePlatform::processOnePendingEvent() {
     ++pendingEventsProcessed;
 }
 
+bool FakePlatform::stopRequested() {
+    ++stopQuestions;
+    return stopAfterFiles >= 0 && progressFiles.size() >= static_cast<std::size_t>(stopAfterFiles);
+}
+
 } // namespace tapeloft::test

@@ -36,6 +36,9 @@ public:
     std::deque<std::optional<std::u16string>> saveAnswers;   // empty: cancelled
     std::deque<int> saveFileTypes;                           // picked with each save answer; empty: the first
     bool openSucceeds = true;
+    // >= 0: the user asks the scan to stop once that many files have been shown in the progress window.
+    int stopAfterFiles = -1;
+    int stopQuestions = 0;
 
     void messageBox(std::u16string_view title, std::u16string_view text) override;
     bool askYesNo(std::u16string_view title, std::u16string_view text) override;
@@ -51,6 +54,7 @@ public:
     void progressSetPosition(int position) override;
     void progressEnd() override;
     void processOnePendingEvent() override;
+    bool stopRequested() override;
 };
 
 } // namespace tapeloft::test
