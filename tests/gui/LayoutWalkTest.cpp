@@ -392,9 +392,10 @@ private slots:
             addNumbered(aboutControls, QStringLiteral("about"), about.control(id), id);
         checkControls(QStringLiteral("About window"), aboutControls, problems);
 
-        // The progress window, with the caption of a scan and a file deep in a folder.
+        // The progress window, with the caption of a scan, a file deep in a folder and its Cancel button.
         ProgressWindow progress;
         progress.setCaption(qs(s.msg(MsgScanCaption)));
+        progress.setCancelText(qs(s.msg(MsgCancel)));
         progress.setFile(
             qs(withSeparator(work.replays)) +
             QStringLiteral("2024-05-11/20240511_1942_nordland-N01_Warden_07_dustfield.ivlreplay"));
@@ -404,6 +405,7 @@ private slots:
             {QStringLiteral("progress caption"), const_cast<QLabel*>(progress.captionLabel())},
             {QStringLiteral("progress file"), const_cast<QLabel*>(progress.fileLabel())},
             {QStringLiteral("progress bar"), const_cast<QProgressBar*>(progress.progressBar())},
+            {QStringLiteral("progress cancel"), progress.cancelButton()},
         };
         checkControls(QStringLiteral("progress window"), progressControls, problems);
         problems.removeDuplicates();
