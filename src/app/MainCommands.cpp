@@ -476,13 +476,14 @@ std::vector<std::u16string> MainCommands::watchedFolders() const {
 
 // --- Exit ----------------------------------------------------------------------------------------------
 
-ExitSaving MainCommands::saveOnExit(int x, int y, int width, int height) {
+ExitSaving MainCommands::saveOnExit(int x, int y, int width, int height, bool maximised) {
     ExitSaving saved;
     WindowSettings window;
     window.x = x;
     window.y = y;
     window.width = width;
     window.height = height;
+    window.maximised = maximised;
     for (int column = 0; column < RecordColumnCount; ++column)
         window.columnWidths.push_back(replays_.columnWidth(column));
     saved.settingsWritten = writeWindowSettings(settingsPath(), window);

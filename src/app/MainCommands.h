@@ -160,10 +160,11 @@ public:
     std::vector<std::u16string> watchedFolders() const;
 
     // --- Exit ----------------------------------------------------------------------------------------
-    // WndSett (the given outer left and top, inner width and height, the replay list's widths) in one
-    // write, then the replay list's column order to ColumnOrder.Dat. A file that could not be written is
-    // reported (message 78 / 116 + its name) and left as it was.
-    ExitSaving saveOnExit(int x, int y, int width, int height);
+    // WndSett (the given outer left and top, inner width and height of the normal window, whether it is
+    // maximised, the replay list's widths) in one write, then the replay list's column order to
+    // ColumnOrder.Dat. A file that could not be written is reported (message 78 / 116 + its name) and left as
+    // it was.
+    ExitSaving saveOnExit(int x, int y, int width, int height, bool maximised = false);
 
 private:
     ReplayListKind other(ReplayListKind kind) const {

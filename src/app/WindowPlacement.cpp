@@ -37,4 +37,50 @@ ScreenRect keepTitleBarOnScreens(const ScreenRect& frame, std::span<const Screen
     return placed;
 }
 
+ScreenRect screenAreaFor(const ScreenRect& frame, std::span<const ScreenRect> screens,
+                         const ScreenRect& primary) {
+    ScreenRect best = primary;
+    std::int64_t bestArea = 0;
+    for (const ScreenRect& screen : screens) {
+        const std::int64_t across = overlap(frame.x, std::max(frame.width, 1), screen.x, screen.width);
+        const std::int64_t down = overlap(frame.y, std::max(frame.height, 1), screen.y, screen.height);
+        if (across <= 0 || down <= 0) continue;
+        if (across * down > bestArea) {
+            bestArea = across * down;
+            best = screen;
+        }
+    }
+    return best;
+}
+
+ScreenRect fitIntoArea(const ScreenRect& frame, const ScreenRect& area) {
+    if (area.width <= 0 || area.height <= 0) return frame;
+    ScreenRect fitted = frame;
+    if (frame.width > area.width) {
+        fitted.width = area.width;
+        fitted.x = area.x;
+    }
+    if (frame.height > area.height) {
+        fitted.height = area.height;
+        fitted.y = area.y;
+    }
+    return fitted;
+}
+
+ScreenRect keepInsideArea(const ScreenRect& frame, const ScreenRect& area) {
+    if (area.width <= 0 || area.height <= 0) return frame;
+    ScreenRect inside = fitIntoArea(frame, area);
+    const std::int64_t right = std::int64_t{area.x} + area.width - inside.width;
+    const std::int64_t bottom = std::int64_t{area.y} + area.height - inside.height;
+    inside.x = static_cast<int>(std::clamp<std::int64_t>(inside.x, area.x, right));
+    inside.y = static_cast<int>(std::clamp<std::int64_t>(inside.y, area.y, bottom));
+    return inside;
+}
+
+ScreenRect placeStoredFrame(const ScreenRect& frame, std::span<const ScreenRect> screens,
+                            const ScreenRect& primary) {
+    const ScreenRect fitted = fitIntoArea(frame, screenAreaFor(frame, screens, primary));
+    return keepTitleBarOnScreens(fitted, screens, primary);
+}
+
 } // namespace tapeloft

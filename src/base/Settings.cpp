@@ -58,6 +58,7 @@ WindowSettings readWindowSettings(const std::filesystem::path& file, int columnC
     window.width = prefs.integer(groupWindow, keyWindowWidth, defaultWindowWidth);
     window.y = prefs.integer(groupWindow, keyWindowY, defaultWindowY);
     window.x = prefs.integer(groupWindow, keyWindowX, defaultWindowX);
+    window.maximised = prefs.integer(groupWindow, keyWindowMaximised, 0) != 0;
     for (int i = 0; i < columnCount; ++i)
         window.columnWidths.push_back(prefs.integer(groupWindow, columnWidthKey(i), defaultColumnWidth));
     return window;
@@ -71,6 +72,7 @@ bool writeWindowSettings(const std::filesystem::path& file, const WindowSettings
         {group, std::u16string(keyWindowY), decimal(window.y)},
         {group, std::u16string(keyWindowWidth), decimal(window.width)},
         {group, std::u16string(keyWindowHeight), decimal(window.height)},
+        {group, std::u16string(keyWindowMaximised), decimal(window.maximised ? 1 : 0)},
     };
     for (std::size_t i = 0; i < window.columnWidths.size(); ++i)
         writes.push_back({group, columnWidthKey(static_cast<int>(i)), decimal(window.columnWidths[i])});

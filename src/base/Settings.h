@@ -29,6 +29,8 @@ inline constexpr std::u16string_view keyWindowX = u"wndX";
 inline constexpr std::u16string_view keyWindowY = u"wndY";
 inline constexpr std::u16string_view keyWindowWidth = u"wndW";
 inline constexpr std::u16string_view keyWindowHeight = u"wndH";
+// 1 when the window was maximised; wndX ... wndH are then its normal geometry. Older files lack it.
+inline constexpr std::u16string_view keyWindowMaximised = u"wndMax";
 inline constexpr std::int32_t defaultWindowX = 100;
 inline constexpr std::int32_t defaultWindowY = 80;
 inline constexpr std::int32_t defaultWindowWidth = 880;
@@ -85,12 +87,14 @@ struct WindowSettings final {
     std::int32_t y = settings::defaultWindowY;
     std::int32_t width = settings::defaultWindowWidth;
     std::int32_t height = settings::defaultWindowHeight;
+    bool maximised = false;
     std::vector<std::int32_t> columnWidths;
 };
 
 // The stored geometry and the widths of columnCount columns; defaults for whatever is missing or unreadable.
 WindowSettings readWindowSettings(const std::filesystem::path& file, int columnCount);
-// Writes wndX, wndY, wndW, wndH and a width key for every column in one save; false as for writeSettings.
+// Writes wndX, wndY, wndW, wndH, wndMax and a width key for every column in one save; false as for
+// writeSettings.
 bool writeWindowSettings(const std::filesystem::path& file, const WindowSettings& window);
 
 // A window's outer left and top and its inner size.

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/ControlIds.h"
 #include "gui/QtText.h"
+#include "gui/ScaledLayout.h"
 
 #include <QCloseEvent>
 #include <QEnterEvent>
@@ -31,8 +32,12 @@ void setColours(QWidget* widget, const QColor& text) {
     widget->setPalette(palette);
 }
 
-QFont arial(int points, bool bold) {
-    QFont font(QStringLiteral("Arial"), points, bold ? QFont::Bold : QFont::Normal);
+// The title is drawn 12 points tall where the window's texts are 8: as much larger than the window's font.
+constexpr double kTitleFontRatio = 12.0 / 8.0;
+
+QFont titleFont(QFont font) {
+    font.setPointSizeF(font.pointSizeF() * kTitleFontRatio);
+    font.setBold(true);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }
@@ -69,46 +74,49 @@ private:
 AboutWindow::AboutWindow(const AppState& state, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(toQString(state.message(MsgAboutTitle)));
-    setFixedSize(windowSize);
+    const LayoutScale scale = layoutScaleFor(font());
+    const auto place = [&scale](QWidget* widget, const QRect& design) {
+        widget->setGeometry(scaledRect(scale, design));
+    };
+    setFixedSize(scaledSize(scale, windowSize));
     setAutoFillBackground(true);
     setColours(this, Qt::white);
     setWindowOpacity(0.0);
 
     auto* close = new QPushButton(QStringLiteral("X"), this);
-    close->setGeometry(330, 0, 20, 20);
+    place(close, {330, 0, 20, 20});
     connect(close, &QPushButton::clicked, this, [this] { emit controlClicked(kAboutCloseButton); });
     controls_[kAboutCloseButton] = close;
 
     auto* title = new QLabel(QStringLiteral("IVL Tapeloft ") + toQString(state.version), this);
-    title->setGeometry(25, 15, 285, 25);
+    place(title, {25, 15, 285, 25});
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    title->setFont(arial(12, true));
+    title->setFont(titleFont(font()));
     setColours(title, titleColour);
     controls_[kAboutTitleLabel] = title;
 
     auto* subtitle = new QLabel(toQString(state.message(MsgAboutSubtitle)), this);
-    subtitle->setGeometry(25, 33, 285, 40);
+    place(subtitle, {25, 38, 285, 27});
     subtitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     subtitle->setWordWrap(true);
-    subtitle->setFont(arial(8, false));
     setColours(subtitle, Qt::white);
     controls_[kAboutSubtitleLabel] = subtitle;
 
     auto* credit = new QLabel(toQString(kCreditLine), this);
-    credit->setGeometry(100, 155, 285, 25);
+    place(credit, {100, 155, 285, 25});
     credit->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     setColours(credit, Qt::white);
     controls_[kAboutCreditLabel] = credit;
 
     auto* link = new LinkLabel(toQString(state.message(MsgAboutDiscussion)), this,
                                [this] { emit controlClicked(kAboutLink); });
-    link->setGeometry(60, 155, 100, 20);
+    place(link, {60, 155, 100, 20});
     link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     link->raise(); // above the credit line, which reaches into its place
     controls_[kAboutLink] = link;
 
     auto* body = new QTextEdit(this);
-    body->setGeometry(33, 65, 285, 80);
+    place(body, {33, 65, 285, 80});
     body->setReadOnly(true);
     body->setFrameShape(QFrame::NoFrame);
     body->setPlainText(toQString(state.message(MsgAboutText)));

@@ -21,6 +21,7 @@ class AboutWindow final : public QWidget {
     Q_OBJECT
 
 public:
+    // At the design font (app/LayoutScale.h); the window is that scaled to its font.
     static constexpr QSize windowSize{350, 180};
     static constexpr int fadeMilliseconds = 250;
     static inline const QColor titleColour{0x6F, 0xAE, 0x2F};

@@ -3,11 +3,13 @@
 #include "app/AppState.h"
 #include "app/DetailsClose.h"
 #include "app/Platform.h"
+#include "app/WindowPlacement.h"
 #include "base/BuiltInTexts.h"
 #include "details/BattleDetails.h"
 #include "gui/ListTableModel.h"
 #include "gui/ListViewBinder.h"
 #include "gui/QtText.h"
+#include "gui/ScaledLayout.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -20,6 +22,7 @@
 #include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyleOptionViewItem>
@@ -104,12 +107,17 @@ DetailsWindow::DetailsWindow(AppState& state, Platform& platform, std::filesyste
       settingsFile_(std::move(settingsFile)), mainWindow_(mainWindow) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(toQString(state_.message(MsgDetailsTitle)));
-    // The layout is measured for the small dialog font of 8 points; larger fonts would not fit the fields.
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
-    resize(innerSize);
+    scale_ = layoutScaleFor(font());
+    builtInner_ = scaledSize(scale_, innerSize);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    content_ = new QWidget;
+    content_->setMinimumSize(builtInner_);
+    scroll_->setWidget(content_);
+    content_->installEventFilter(this);
     build();
+    resize(builtInner_);
     // Escape closes the window whichever of its controls has the focus.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -131,15 +139,17 @@ void DetailsWindow::build() {
     // Creation order is stacking order: later controls lie above earlier ones.
     team1View_ = addTeamList(175, TeamSide::Team1);
     team2View_ = addTeamList(176, TeamSide::Team2);
-    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_ = new QSplitter(Qt::Horizontal, content_);
     splitter_->setHandleWidth(kDividerWidth);
     splitter_->setChildrenCollapsible(true);
     splitter_->addWidget(team1View_);
     splitter_->addWidget(team2View_);
-    splitter_->setGeometry(kSplitterRect);
+    const QRect splitter = scaledRect(scale_, kSplitterRect);
+    splitter_->setGeometry(splitter);
     controls_[20] = splitter_;
     dividerShare_ = double(kDividerPosition) / kSplitterRect.width();
-    splitter_->setSizes({kDividerPosition, kSplitterRect.width() - kDividerWidth - kDividerPosition});
+    const int divider = static_cast<int>(std::lround(dividerShare_ * splitter.width()));
+    splitter_->setSizes({divider, splitter.width() - kDividerWidth - divider});
     connect(splitter_, &QSplitter::splitterMoved, this, [this](int position) {
         if (splitter_->width() > 0) dividerShare_ = double(position) / splitter_->width();
     });
@@ -148,39 +158,41 @@ void DetailsWindow::build() {
     addFrame(22, {10, 375, 220, 210}, MsgDestroyed, Anchor::Bottom);
 
     addLabel(27, {30, 25, 40, 15}, MsgPlayer, true);
-    addLabel(28, {220, 45, 45, 15}, MsgVehicleHeader, false);
+    addLabel(28, {305, 45, 45, 15}, MsgVehicleHeader, false);
     addLabel(29, {36, 45, 35, 15}, MsgMapHeader, false);
     addLabel(30, {605, 85, 30, 15}, MsgDate, false);
     addLabel(31, {12, 65, 60, 15}, MsgResult, false);
     addLabel(32, {225, 65, 40, 15}, MsgXpHeader, true);
     addLabel(33, {205, 85, 60, 15}, MsgCreditsHeader, true);
-    addLabel(34, {380, 45, 120, 15}, MsgShellPrice, false);
+    addLabel(34, {427, 45, 75, 15}, MsgShellPrice, false);
     addLabel(35, {450, 85, 50, 15}, MsgRepairHeader, false);
     addLabel(36, {15, 85, 55, 15}, MsgFragsHeader, false);
-    addLabel(37, {400, 25, 100, 15}, MsgShotsHits, false);
-    addLabel(38, {535, 25, 160, 15}, MsgDamageReceived, false);
+    addLabel(37, {380, 25, 120, 15}, MsgShotsHits, false);
+    addLabel(38, {571, 25, 143, 15}, MsgDamageReceived, false);
     addLabel(39, {405, 65, 95, 15}, MsgAmmunitionCost, false);
-    addLabel(40, {605, 45, 90, 15}, MsgNetCreditsHeader, true);
+    addLabel(40, {577, 45, 85, 15}, MsgNetCreditsHeader, true);
 
     addFrame(24, {237, 375, 219, 210}, MsgDamaged, Anchor::Bottom);
     addFrame(25, {463, 375, 170, 210}, MsgSpotted, Anchor::Bottom);
     addFrame(26, {640, 375, 153, 210}, MsgAchievements, Anchor::Bottom);
 
-    QLineEdit* player = addField(153, {75, 25, 130, 15}, placeholder(builtin::PlaceholderPlayer));
+    QLineEdit* player = addField(153, {75, 25, 140, 15}, placeholder(builtin::PlaceholderPlayer));
     QPalette green = player->palette();
     green.setColor(QPalette::Base, qColour(kPlayerGreen));
     player->setPalette(green);
-    addField(154, {75, 45, 130, 15}, placeholder(builtin::PlaceholderMap));
+    // The map's name with its battle type is the longest text of the summary, a player's name with the
+    // clan's the next: their rows give them more room.
+    addField(154, {75, 45, 230, 15}, placeholder(builtin::PlaceholderMap));
     addField(155, {75, 65, 130, 15}, placeholder(builtin::PlaceholderResult));
     addField(156, {75, 85, 130, 15}, placeholder(builtin::PlaceholderFrags));
-    addLabel(41, {205, 25, 60, 15}, MsgNationHeader, false);
-    addField(157, {270, 25, 130, 15}, placeholder(builtin::PlaceholderNation));
-    addField(158, {270, 45, 110, 15}, placeholder(builtin::PlaceholderVehicle));
+    addLabel(41, {215, 25, 50, 15}, MsgNationHeader, false);
+    addField(157, {270, 25, 110, 15}, placeholder(builtin::PlaceholderNation));
+    addField(158, {353, 45, 72, 15}, placeholder(builtin::PlaceholderVehicle));
     addField(159, {270, 65, 130, 15}, placeholder(builtin::PlaceholderXp));
     addField(160, {270, 85, 130, 15}, placeholder(builtin::PlaceholderCredits));
-    addField(161, {505, 25, 60, 15}, placeholder(builtin::PlaceholderShots));
+    addField(161, {505, 25, 66, 15}, placeholder(builtin::PlaceholderShots));
 
-    priceField_ = addField(162, {505, 45, 90, 15}, QStringLiteral("0"));
+    priceField_ = addField(162, {505, 45, 70, 15}, QStringLiteral("0"));
     priceField_->setReadOnly(false);
     priceField_->setPalette(QPalette()); // an editable field has the ordinary text box colours
     priceField_->setValidator(
@@ -196,8 +208,8 @@ void DetailsWindow::build() {
 
     addField(163, {505, 65, 90, 15}, placeholder(builtin::PlaceholderAmmunitionCost));
     addField(164, {505, 85, 90, 15}, placeholder(builtin::PlaceholderRepair));
-    addField(165, {700, 25, 84, 15}, placeholder(builtin::PlaceholderDamageReceived));
-    addField(166, {700, 45, 84, 15}, placeholder(builtin::PlaceholderNetCredits));
+    addField(165, {716, 25, 72, 15}, placeholder(builtin::PlaceholderDamageReceived));
+    addField(166, {665, 45, 123, 15}, placeholder(builtin::PlaceholderNetCredits));
     addField(167, {635, 85, 144, 15}, placeholder(builtin::PlaceholderDate));
 
     addPlainList(171, {17, 391, 205, 185}, list171_);
@@ -223,7 +235,7 @@ void DetailsWindow::bindList(QTableView& view, ListModel& list) {
 }
 
 QTableView* DetailsWindow::addTeamList(int number, TeamSide side) {
-    auto* view = new QTableView(this);
+    auto* view = new QTableView(content_);
     bindList(*view, teamList(side));
     view->setShowGrid(true);
     // Column 0 is as wide as its header text needs.
@@ -241,9 +253,10 @@ QTableView* DetailsWindow::addTeamList(int number, TeamSide side) {
 }
 
 void DetailsWindow::place(QWidget* widget, int number, QRect rect, Anchor anchor) {
-    widget->setGeometry(rect);
+    const QRect scaled = scaledRect(scale_, rect);
+    widget->setGeometry(scaled);
     controls_[number] = widget;
-    placements_.push_back({widget, rect, anchor});
+    placements_.push_back({widget, scaled, anchor});
 }
 
 QString DetailsWindow::placeholder(int field) const {
@@ -251,22 +264,22 @@ QString DetailsWindow::placeholder(int field) const {
 }
 
 void DetailsWindow::addFrame(int number, QRect rect, MessageId message, Anchor anchor) {
-    place(new QGroupBox(toQString(state_.message(message)), this), number, rect, anchor);
+    place(new QGroupBox(toQString(state_.message(message)), content_), number, rect, anchor);
 }
 
 void DetailsWindow::addLabel(int number, QRect rect, MessageId message, bool bold) {
-    auto* label = new QLabel(toQString(state_.message(message)), this);
+    auto* label = new QLabel(toQString(state_.message(message)), content_);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (bold) {
-        QFont font(QStringLiteral("Microsoft Sans Serif"), 8);
-        font.setBold(true);
-        label->setFont(font);
+        QFont boldFont = font();
+        boldFont.setBold(true);
+        label->setFont(boldFont);
     }
     place(label, number, rect, Anchor::Fixed);
 }
 
 QLineEdit* DetailsWindow::addField(int number, QRect rect, const QString& initialText) {
-    auto* field = new QLineEdit(initialText, this);
+    auto* field = new QLineEdit(initialText, content_);
     field->setFrame(false);
     field->setReadOnly(true);
     field->setTextMargins(0, 0, 0, 0);
@@ -280,7 +293,7 @@ QLineEdit* DetailsWindow::addField(int number, QRect rect, const QString& initia
 }
 
 QTableView* DetailsWindow::addPlainList(int number, QRect rect, ListModel& list) {
-    auto* view = new QTableView(this);
+    auto* view = new QTableView(content_);
     bindList(*view, list);
     view->horizontalHeader()->hide();
     view->setShowGrid(false);
@@ -338,9 +351,12 @@ void DetailsWindow::placeOver(const QWidget* anchor) {
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         over = screen->availableGeometry();
     }
-    const int x = over.x() + (over.width() - innerSize.width()) / 2;
-    const int y = over.y() + (over.height() - innerSize.height()) / 2;
+    const int x = over.x() + (over.width() - width()) / 2;
+    const int y = over.y() + (over.height() - height()) / 2;
     move(std::max(x, 0), std::max(y, 0));
+    const QScreen* screen =
+        anchor && anchor->isVisible() ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (screen) keepInsideScreen(*this, *screen);
 }
 
 // --- Controls and events -----------------------------------------------------------------------------------
@@ -356,11 +372,11 @@ QLineEdit* DetailsWindow::field(int number) const {
 
 void DetailsWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    applyLayout(event->size());
+    scroll_->setGeometry(rect());
 }
 
 void DetailsWindow::applyLayout(QSize inner) {
-    const double factor = double(inner.width()) / innerSize.width();
+    const double factor = double(inner.width()) / builtInner_.width();
     const auto scaled = [factor](int value) { return int(std::lround(value * factor)); };
     for (const Placement& placement : placements_) {
         const QRect& r = placement.created;
@@ -371,20 +387,23 @@ void DetailsWindow::applyLayout(QSize inner) {
             placement.widget->setGeometry(scaled(r.x()), r.y(), scaled(r.width()), r.height());
             break;
         case Anchor::Bottom:
-            placement.widget->setGeometry(scaled(r.x()), inner.height() - (innerSize.height() - r.y()),
+            placement.widget->setGeometry(scaled(r.x()), inner.height() - (builtInner_.height() - r.y()),
                                           scaled(r.width()), r.height());
             break;
         }
     }
-    const int width = std::max(0, inner.width() - (innerSize.width() - kSplitterRect.width()));
-    const int height = std::max(0, inner.height() - (innerSize.height() - kSplitterRect.height()));
-    splitter_->setGeometry(kSplitterRect.x(), kSplitterRect.y(), width, height);
+    const QRect splitter = scaledRect(scale_, kSplitterRect);
+    const int width = std::max(0, inner.width() - (builtInner_.width() - splitter.width()));
+    const int height = std::max(0, inner.height() - (builtInner_.height() - splitter.height()));
+    splitter_->setGeometry(splitter.x(), splitter.y(), width, height);
     const int left =
         std::clamp(int(std::lround(dividerShare_ * width)), 0, std::max(0, width - kDividerWidth));
     splitter_->setSizes({left, std::max(0, width - kDividerWidth - left)});
 }
 
 bool DetailsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == content_ && event->type() == QEvent::Resize)
+        applyLayout(static_cast<QResizeEvent*>(event)->size());
     std::optional<TeamSide> side;
     if (team1View_ && watched == team1View_->viewport()) side = TeamSide::Team1;
     if (team2View_ && watched == team2View_->viewport()) side = TeamSide::Team2;

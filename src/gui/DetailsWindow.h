@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DetailsLists.h"
+#include "app/LayoutScale.h"
 #include "app/ListModel.h"
 #include "base/Messages.h"
 #include "details/BattleDetails.h"
@@ -17,6 +18,7 @@
 #include <vector>
 
 class QLineEdit;
+class QScrollArea;
 class QSplitter;
 class QTableView;
 
@@ -34,9 +36,13 @@ class DetailsWindow final : public QWidget {
     Q_OBJECT
 
 public:
+    // The inside as the layout table has it, at the design font (app/LayoutScale.h). The window is that size
+    // scaled to its font, cut to the screen's available area; its controls never get closer than that, and
+    // a smaller window scrolls them.
     static constexpr QSize innerSize{800, 600};
 
-    // Reads the replay and shows the window centred over mainWindow (edges kept at 0 or more). When the
+    // Reads the replay and shows the window centred over mainWindow (edges kept at 0 or more, the window
+    // no larger than the available area of the screen). When the
     // replay cannot be shown, shows the message box of its status ("Information" with message 71 when the
     // file cannot be opened, message 7 when it is no readable replay), enables mainWindow again and returns
     // nullptr. The window deletes itself once closed. mainWindow may be null.
@@ -47,6 +53,9 @@ public:
 
     // The control of that number (20 ... 176, as laid out in the window); nullptr for any other number.
     QWidget* control(int number) const;
+    // The widget the controls lie on: as large as the window, never smaller than the scaled layout table.
+    QWidget* content() const { return content_; }
+    const LayoutScale& layoutScale() const { return scale_; }
     QLineEdit* field(int number) const;
     ListModel& teamList(TeamSide side) { return side == TeamSide::Team1 ? team1_ : team2_; }
     const ListModel& achievementList() const { return achievements_; }
@@ -69,10 +78,12 @@ private:
         Fixed,     // labels and fields
         TopScaled, // frame 21: x and width times the width factor
         Bottom,    // the bottom frames and lists: move with the bottom edge, x and width times the factor
+        // In each case the places are those of the table scaled to the font, and the factor is how much
+        // wider the content is than the scaled table.
     };
     struct Placement {
         QWidget* widget = nullptr;
-        QRect created;
+        QRect created; // scaled
         Anchor anchor = Anchor::Fixed;
     };
 
@@ -112,6 +123,10 @@ private:
     std::vector<std::unique_ptr<ListTableModel>> models_;
     LinkHover hover_{team1_, team2_};
 
+    LayoutScale scale_;
+    QSize builtInner_; // innerSize scaled
+    QScrollArea* scroll_ = nullptr;
+    QWidget* content_ = nullptr;
     std::map<int, QWidget*> controls_;
     std::vector<Placement> placements_;
     QSplitter* splitter_ = nullptr;

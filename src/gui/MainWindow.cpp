@@ -13,6 +13,7 @@
 #include "gui/ListViewBinder.h"
 #include "gui/QtPlatform.h"
 #include "gui/QtText.h"
+#include "gui/ScaledLayout.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -88,6 +89,25 @@ ScreenRect screenRect(const QRect& rect) {
     return {rect.x(), rect.y(), rect.width(), rect.height()};
 }
 
+// The top row of the layout table: the folder fields stretch, everything right of them follows.
+struct TopRowPlace {
+    int id;
+    QRect design;
+    bool stretches;
+};
+constexpr TopRowPlace kTopRow[] = {
+    {kReplayPathField, {10, 10, 320, 20}, true},      {kReplayFolderButton, {335, 8, 25, 25}, false},
+    {kFavouritesPathField, {420, 10, 258, 20}, true}, {kFavouritesFolderButton, {683, 8, 25, 25}, false},
+    {kStatisticsButton, {718, 2, 32, 32}, false},     {kRescanButton, {760, 2, 32, 32}, false},
+    {kSettingsButton, {802, 2, 32, 32}, false},       {kAboutButton, {838, 2, 32, 32}, false},
+};
+
+QRect topRowDesign(int id) {
+    for (const TopRowPlace& place : kTopRow)
+        if (place.id == id) return place.design;
+    return {};
+}
+
 } // namespace
 
 struct MainWindow::ListParts {
@@ -96,7 +116,9 @@ struct MainWindow::ListParts {
     ListTableModel* model = nullptr;
     FilterHeader* header = nullptr;
     QToolButton* filterToggle = nullptr;
-    QRect builtGeometry;
+    QLabel* hint = nullptr;
+    std::vector<QToolButton*> buttons;
+    QRect builtGeometry; // from the layout table, scaled
 };
 
 MainWindow::MainWindow(AppState& state, Platform* platform, FileOperations* files,
@@ -140,7 +162,7 @@ QToolButton* MainWindow::addImageButton(QWidget* parent, int id, int image, QRec
     button->setIcon(QIcon(QPixmap::fromImage(picture)));
     button->setIconSize(picture.size());
     button->setAutoRaise(true);
-    button->setGeometry(geometry);
+    button->setGeometry(scaledRect(scale_, geometry));
     button->setToolTip(toQString(state_.message(tooltip)));
     button->setFocusPolicy(Qt::TabFocus);
     connect(button, &QToolButton::clicked, this, [this, id] { dispatch(kMainWindowId, id, UiEvent::Click); });
@@ -150,6 +172,7 @@ QToolButton* MainWindow::addImageButton(QWidget* parent, int id, int image, QRec
 
 void MainWindow::build() {
     setWindowTitle(QStringLiteral("Tapeloft ") + toQString(state_.version) + QStringLiteral(" for Ironvale"));
+    scale_ = layoutScaleFor(font());
     resize(builtSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
@@ -166,32 +189,33 @@ void MainWindow::build() {
 
     auto* replayPath = new QLineEdit(this);
     replayPath->setReadOnly(true);
-    replayPath->setGeometry(10, 10, 320, 20);
+    replayPath->setGeometry(scaledRect(scale_, topRowDesign(kReplayPathField)));
     replayPath->setText(toQString(state_.message(MsgReplayFolder)));
     replayPath->setToolTip(toQString(state_.message(MsgReplayFolder)));
     addControl(kReplayPathField, replayPath);
 
     auto* favouritesPath = new QLineEdit(this);
     favouritesPath->setReadOnly(true);
-    favouritesPath->setGeometry(420, 10, 258, 20);
+    favouritesPath->setGeometry(scaledRect(scale_, topRowDesign(kFavouritesPathField)));
     favouritesPath->setText(toQString(state_.message(MsgFavouritesFolder)));
     favouritesPath->setToolTip(toQString(state_.message(MsgFavouritesFolder)));
     addControl(kFavouritesPathField, favouritesPath);
 
-    addImageButton(this, kReplayFolderButton, 5, {335, 8, 25, 25}, MsgChooseReplayFolder);
-    addImageButton(this, kFavouritesFolderButton, 5, {683, 8, 25, 25}, MsgChooseFavouritesFolder);
+    addImageButton(this, kReplayFolderButton, 5, topRowDesign(kReplayFolderButton), MsgChooseReplayFolder);
+    addImageButton(this, kFavouritesFolderButton, 5, topRowDesign(kFavouritesFolderButton),
+                   MsgChooseFavouritesFolder);
     QToolButton* statistics =
-        addImageButton(this, kStatisticsButton, 13, {718, 2, 32, 32}, MsgStatisticsTitle);
+        addImageButton(this, kStatisticsButton, 13, topRowDesign(kStatisticsButton), MsgStatisticsTitle);
     statistics->setToolTip(statistics->toolTip() + QStringLiteral(" (Ctrl+I)"));
     auto* statisticsKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
     connect(statisticsKey, &QShortcut::activated, this,
             [this] { dispatch(kMainWindowId, kStatisticsButton, UiEvent::Click); });
-    addImageButton(this, kRescanButton, 3, {760, 2, 32, 32}, MsgRescanTip);
-    addImageButton(this, kSettingsButton, 12, {802, 2, 32, 32}, MsgSettingsTip);
-    addImageButton(this, kAboutButton, 4, {838, 2, 32, 32}, MsgAboutTitle);
+    addImageButton(this, kRescanButton, 3, topRowDesign(kRescanButton), MsgRescanTip);
+    addImageButton(this, kSettingsButton, 12, topRowDesign(kSettingsButton), MsgSettingsTip);
+    addImageButton(this, kAboutButton, 4, topRowDesign(kAboutButton), MsgAboutTitle);
 
     tabs_ = new QTabWidget(this);
-    tabs_->setGeometry(tabsGeometry);
+    tabs_->setGeometry(scaledRect(scale_, tabsGeometry));
     tabs_->setIconSize(QSize(32, 32));
     addControl(kMainTabs, tabs_);
     buildListTab(ReplayListKind::Replays);
@@ -217,20 +241,24 @@ void MainWindow::buildListTab(ReplayListKind kind) {
     tabs_->addTab(list.page, loadIcon(replays ? 1 : 0),
                   toQString(state_.message(replays ? MsgReplaysTab : MsgFavouritesTab)));
 
-    addImageButton(list.page, replays ? kExportReplaysButton : kExportFavouritesButton, 6, {10, 5, 32, 32},
-                   replays ? MsgExportReplaysTip : MsgExportFavouritesTip);
-    addImageButton(list.page, replays ? kReplayDetailsButton : kFavouriteDetailsButton, 7, {47, 5, 32, 32},
-                   replays ? MsgReplayDetailsTip : MsgFavouriteDetailsTip);
-    addImageButton(list.page, replays ? kDeleteReplaysButton : kDeleteFavouritesButton, 8, {109, 5, 32, 32},
-                   replays ? MsgDeleteReplaysTip : MsgDeleteFavouritesTip);
-    addImageButton(list.page, replays ? kMoveToFavouritesButton : kMoveToReplaysButton, replays ? 9 : 11,
-                   {171, 5, 32, 32}, replays ? MsgMoveToFavouritesTip : MsgMoveToReplaysTip);
+    list.buttons = {
+        addImageButton(list.page, replays ? kExportReplaysButton : kExportFavouritesButton, 6,
+                       {10, 5, 32, 32}, replays ? MsgExportReplaysTip : MsgExportFavouritesTip),
+        addImageButton(list.page, replays ? kReplayDetailsButton : kFavouriteDetailsButton, 7,
+                       {47, 5, 32, 32}, replays ? MsgReplayDetailsTip : MsgFavouriteDetailsTip),
+        addImageButton(list.page, replays ? kDeleteReplaysButton : kDeleteFavouritesButton, 8,
+                       {109, 5, 32, 32}, replays ? MsgDeleteReplaysTip : MsgDeleteFavouritesTip),
+        addImageButton(list.page, replays ? kMoveToFavouritesButton : kMoveToReplaysButton, replays ? 9 : 11,
+                       {171, 5, 32, 32}, replays ? MsgMoveToFavouritesTip : MsgMoveToReplaysTip),
+    };
     list.filterToggle = addImageButton(list.page, replays ? kReplayFilterToggle : kFavouriteFilterToggle, 10,
                                        {233, 5, 32, 32}, MsgFilterBarTip);
     list.filterToggle->setCheckable(true);
+    list.buttons.push_back(list.filterToggle);
 
     auto* hint = new QLabel(toQString(state_.message(MsgListHint)), list.page);
-    hint->setGeometry(300, 20, 400, 20);
+    hint->setGeometry(scaledRect(scale_, hintGeometry));
+    list.hint = hint;
     QPalette hintPalette = hint->palette();
     hintPalette.setColor(QPalette::WindowText, hintColour);
     hint->setPalette(hintPalette);
@@ -272,7 +300,7 @@ void MainWindow::buildListTab(ReplayListKind kind) {
     }
     view->setPalette(palette);
 
-    list.builtGeometry = replays ? replayListGeometry : favouritesListGeometry;
+    list.builtGeometry = scaledRect(scale_, replays ? replayListGeometry : favouritesListGeometry);
     view->setGeometry(list.builtGeometry);
     list.page->installEventFilter(this);
     const int id = replays ? kReplayListId : kFavouritesListId;
@@ -427,14 +455,51 @@ const MainWindow::ListParts& MainWindow::parts(ReplayListKind kind) const {
     return kind == ReplayListKind::Replays ? *replayParts_ : *favouriteParts_;
 }
 
+std::vector<RowItem> MainWindow::topRow() const {
+    std::vector<RowItem> row;
+    for (const TopRowPlace& place : kTopRow) {
+        const QRect r = scaledRect(scale_, place.design);
+        row.push_back(
+            {r.x(), r.width(), place.stretches, place.stretches ? scale_.x(smallestPathFieldWidth) : 0});
+    }
+    return row;
+}
+
+std::vector<RowItem> MainWindow::pageRow(const ListParts& list) const {
+    // The hint takes what the page is wider or narrower than built, but keeps room for its whole text.
+    std::vector<RowItem> row;
+    for (const QToolButton* button : list.buttons)
+        row.push_back({button->x(), button->width(), false, 0});
+    const QRect hint = scaledRect(scale_, hintGeometry);
+    row.push_back({hint.x(), hint.width(), true, list.hint->sizeHint().width()});
+    return row;
+}
+
+int MainWindow::pageRowWidth() const {
+    // The row ends a margin after the hint: the space the table leaves beyond it is no part of the row.
+    const QRect hint = scaledRect(scale_, hintGeometry);
+    return hint.x() + hint.width() + scale_.x(tabsGeometry.x());
+}
+
 void MainWindow::layoutAnchored() {
     const int statusHeight = statusBar_->sizeHint().height();
     statusBar_->setGeometry(0, height() - statusHeight, width(), statusHeight);
-    // Anchored to all four edges: every distance to the window's edges stays as built.
-    const QSize delta = size() - builtSize;
-    tabs_->setGeometry(
-        QRect(tabsGeometry.topLeft(), QSize(std::max(tabsGeometry.width() + delta.width(), 0),
-                                            std::max(tabsGeometry.height() + delta.height(), 0))));
+
+    const std::vector<RowItem> row = topRow();
+    const std::vector<RowSpan> spans = stretchRow(row, scale_.x(builtSize.width()), width());
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        QWidget* widget = control(kTopRow[i].id);
+        widget->setGeometry(spans[i].x, widget->y(), spans[i].width, widget->height());
+    }
+
+    // Anchored to all four edges: every distance to the window's edges stays as built, and the status bar
+    // never covers the tabs.
+    const QRect tabs = scaledRect(scale_, tabsGeometry);
+    const QSize built = scaledSize(scale_, builtSize);
+    const int right = built.width() - tabs.x() - tabs.width();
+    const int bottom = std::max(built.height() - tabs.y() - tabs.height(), statusHeight);
+    tabs_->setGeometry(tabs.x(), tabs.y(), std::max(width() - tabs.x() - right, 0),
+                       std::max(height() - tabs.y() - bottom, 0));
 }
 
 void MainWindow::layoutList(ListParts& list) {
@@ -443,13 +508,40 @@ void MainWindow::layoutList(ListParts& list) {
     // would reach past that page (tall tab icons), it keeps a small margin instead.
     constexpr int smallestMargin = 4;
     const QSize chrome = tabs_->size() - list.page->size();
-    const QSize builtPage = tabsGeometry.size() - chrome;
+    const QSize builtPage = scaledRect(scale_, tabsGeometry).size() - chrome;
     const QRect& built = list.builtGeometry;
     const int right = std::max(builtPage.width() - built.right() - 1, smallestMargin);
     const int bottom = std::max(builtPage.height() - built.bottom() - 1, smallestMargin);
     const QSize page = list.page->size();
     list.view->setGeometry(built.x(), built.y(), std::max(page.width() - built.x() - right, 0),
                            std::max(page.height() - built.y() - bottom, 0));
+
+    const std::vector<RowItem> row = pageRow(list);
+    const RowSpan hint = stretchRow(row, pageRowWidth(), page.width()).back();
+    list.hint->setGeometry(hint.x, list.hint->y(), hint.width, list.hint->height());
+    // A page not yet laid out below its tabs says nothing about the room they take.
+    if (!page.isEmpty()) updateMinimumSize(list);
+}
+
+void MainWindow::updateMinimumSize(const ListParts& list) {
+    // Narrow enough for the top row at its minimum and for the page's buttons and whole hint, low enough
+    // for the tabs and a few rows of the list; known once the tab container has laid out its page.
+    constexpr int smallestMargin = 4;
+    const QSize chrome = tabs_->size() - list.page->size();
+    const QRect tabs = scaledRect(scale_, tabsGeometry);
+    const QSize built = scaledSize(scale_, builtSize);
+    const QSize builtPage = tabs.size() - chrome;
+    const int right = built.width() - tabs.x() - tabs.width();
+    const int bottom = std::max(built.height() - tabs.y() - tabs.height(), statusBar_->sizeHint().height());
+    const int pageWidth = rowMinimumWidth(pageRow(list), pageRowWidth());
+    const QRect& listBuilt = list.builtGeometry;
+    const int listBottom = std::max(builtPage.height() - listBuilt.bottom() - 1, smallestMargin);
+    const int pageHeight = listBuilt.y() + scale_.y(smallestListHeight) + listBottom;
+    const QSize smallest(
+        std::max(rowMinimumWidth(topRow(), built.width()), tabs.x() + chrome.width() + pageWidth + right),
+        tabs.y() + chrome.height() + pageHeight + bottom);
+    if (smallest.expandedTo(minimumSize()) != minimumSize())
+        setMinimumSize(smallest.expandedTo(minimumSize()));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -528,11 +620,16 @@ void MainWindow::restoreLayout() {
     for (const QScreen* screen : QGuiApplication::screens())
         screens.push_back(screenRect(screen->availableGeometry()));
     const QScreen* primary = QGuiApplication::primaryScreen();
+    // The stored position is the frame's, the size the inside's; the whole frame has to fit the screen.
+    const QMargins frame = frameMargins(*this);
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
     const ScreenRect placed =
-        keepTitleBarOnScreens({stored.x, stored.y, inner.width(), inner.height()}, screens,
-                              primary ? screenRect(primary->availableGeometry()) : ScreenRect{});
+        placeStoredFrame({stored.x, stored.y, inner.width() + frameWidth, inner.height() + frameHeight},
+                         screens, primary ? screenRect(primary->availableGeometry()) : ScreenRect{});
     move(placed.x, placed.y);
-    resize(inner);
+    resize(placed.width - frameWidth, placed.height - frameHeight);
+    if (stored.maximised) setWindowState(windowState() | Qt::WindowMaximized);
 
     commands_.applyColumnWidths(stored);
     commands_.applyStoredColumnOrder();
@@ -650,8 +747,12 @@ void MainWindow::exitSequence() {
     emit exiting();
     delete tracker_;
     tracker_ = nullptr;
-    const QRect frame = frameGeometry();
-    commands_.saveOnExit(frame.x(), frame.y(), width(), height());
+    // A maximised window keeps its normal geometry for the next start, and the state beside it.
+    const bool maximised = isMaximized();
+    const QRect inner = maximised ? normalGeometry() : geometry();
+    const QPoint frame = geometry().topLeft() - frameGeometry().topLeft();
+    commands_.saveOnExit(inner.x() - frame.x(), inner.y() - frame.y(), inner.width(), inner.height(),
+                         maximised);
     delete about_.data();
 }
 
@@ -703,8 +804,7 @@ void MainWindow::switchFilterBar(ReplayListKind kind) {
 void MainWindow::openAbout() {
     if (about_) return;
     about_ = new AboutWindow(state_);
-    about_->move(frameGeometry().center() -
-                 QPoint(AboutWindow::windowSize.width() / 2, AboutWindow::windowSize.height() / 2));
+    about_->move(frameGeometry().center() - QPoint(about_->width() / 2, about_->height() / 2));
     connect(about_, &AboutWindow::controlClicked, this,
             [this](int control) { dispatch(kAboutWindowId, control, UiEvent::Click); });
     connect(about_, &AboutWindow::fadedOut, this, [this] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ControlIds.h"
+#include "app/LayoutScale.h"
 #include "app/ListModel.h"
 #include "app/MainCommands.h"
 #include "base/Messages.h"
@@ -16,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -41,11 +43,17 @@ class MainWindow final : public QWidget, private MainCommandsListener {
     Q_OBJECT
 
 public:
+    // The layout table, at the design font (app/LayoutScale.h); the window places it scaled to its font. The
+    // tab container and both lists grow and shrink with the window, the folder fields share its width, and
+    // the buttons right of them follow its right edge.
     static constexpr QSize builtSize{880, 625};
-    // Where the built controls sit; the tab container and both lists grow and shrink with the window.
     static constexpr QRect tabsGeometry{10, 35, 860, 562};
     static constexpr QRect replayListGeometry{5, 40, 845, 490};
     static constexpr QRect favouritesListGeometry{5, 40, 840, 490};
+    static constexpr QRect hintGeometry{300, 20, 400, 20};
+    // The narrowest a folder field and the lowest a list may become when the window shrinks.
+    static constexpr int smallestPathFieldWidth = 80;
+    static constexpr int smallestListHeight = 60;
     static inline const QColor hintColour{0x5E, 0xA3, 0xFF};
     // How long shownRowsChanged() waits after a change, so that a burst of changes sends it once.
     static constexpr int shownRowsDelayMs = 100;
@@ -57,9 +65,10 @@ public:
                         std::filesystem::path workFolder = {});
     ~MainWindow() override;
 
-    // Start-up after building, in this order: the stored geometry (a position whose title bar would be on
-    // no screen goes onto the primary screen), column widths to both lists, ColumnOrder.Dat to both lists,
-    // the sort kinds.
+    // Start-up after building, in this order: the stored geometry (cut to the available area of the screen
+    // it opens on, and a position whose title bar would be on no screen goes onto the primary screen;
+    // maximised again when it was maximised at exit), column widths to both lists, ColumnOrder.Dat to both
+    // lists, the sort kinds.
     void restoreLayout();
     // Scans both configured folders, the replay folder first, then shows the counts.
     void scanFolders();
@@ -127,6 +136,10 @@ private:
     void addControl(int id, QWidget* widget);
     void layoutAnchored();
     void layoutList(ListParts& list);
+    std::vector<RowItem> topRow() const;
+    std::vector<RowItem> pageRow(const ListParts& list) const;
+    int pageRowWidth() const;
+    void updateMinimumSize(const ListParts& list);
     ListParts& parts(ReplayListKind kind);
     const ListParts& parts(ReplayListKind kind) const;
 
@@ -157,6 +170,7 @@ private:
     ListModel favourites_;
     MainCommands commands_;
 
+    LayoutScale scale_;
     std::map<int, QWidget*> controls_;
     QTabWidget* tabs_ = nullptr;
     QStatusBar* statusBar_ = nullptr;

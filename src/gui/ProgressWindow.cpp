@@ -1,5 +1,7 @@
 #include "gui/ProgressWindow.h"
 
+#include "gui/ScaledLayout.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,28 +13,29 @@ namespace tapeloft {
 
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const QRect& geometry) {
+QLabel* makeLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
     // File names are shown as they are, never read as markup.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(geometry);
     return label;
 }
 
 } // namespace
 
 ProgressWindow::ProgressWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), caption_(makeLabel(this, {10, 10, 588, 15})),
-      file_(makeLabel(this, {10, 30, 588, 30})), bar_(new QProgressBar(this)),
-      cancel_(new QPushButton(this)) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), caption_(makeLabel(this)), file_(makeLabel(this)),
+      bar_(new QProgressBar(this)), cancel_(new QPushButton(this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setFixedSize(windowSize);
+    const LayoutScale scale = layoutScaleFor(font());
+    setFixedSize(scaledSize(scale, windowSize));
     move(defaultPosition);
+    caption_->setGeometry(scaledRect(scale, captionGeometry));
+    file_->setGeometry(scaledRect(scale, fileGeometry));
     file_->setWordWrap(true);
-    bar_->setGeometry(7, 70, 580, 20);
+    bar_->setGeometry(scaledRect(scale, barGeometry));
     bar_->setTextVisible(false);
-    cancel_->setGeometry(cancelGeometry);
+    cancel_->setGeometry(scaledRect(scale, cancelGeometry));
     cancel_->setFocusPolicy(Qt::NoFocus); // the window is never activated; Esc reaches the scan elsewhere
     connect(cancel_, &QPushButton::clicked, this, &ProgressWindow::cancelRequested);
     setMaximum(0);
@@ -62,8 +65,7 @@ bool ProgressWindow::event(QEvent* event) {
 void ProgressWindow::placeOver(const QWidget* anchor) {
     if (!anchor || !anchor->isVisible()) return;
     const QRect frame = anchor->frameGeometry();
-    move(frame.x() + (frame.width() - windowSize.width()) / 2,
-         frame.y() + (frame.height() - windowSize.height()) / 2);
+    move(frame.x() + (frame.width() - width()) / 2, frame.y() + (frame.height() - height()) / 2);
 }
 
 void ProgressWindow::setCaption(const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QRect>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,7 +17,11 @@ class ProgressWindow final : public QWidget {
     Q_OBJECT
 
 public:
+    // The layout table at the design font (app/LayoutScale.h); the window places it scaled to its font.
     static constexpr QSize windowSize{608, 130};
+    static constexpr QRect captionGeometry{10, 10, 588, 15};
+    static constexpr QRect fileGeometry{10, 30, 588, 30};
+    static constexpr QRect barGeometry{7, 70, 580, 20};
     static constexpr QRect cancelGeometry{508, 98, 90, 24};
     // Where the window goes when there is no window to centre it over.
     static constexpr QPoint defaultPosition{332, 329};

@@ -8,14 +8,17 @@
 #include "gui/ListViewBinder.h"
 #include "gui/QtPlatform.h"
 #include "gui/QtText.h"
+#include "gui/ScaledLayout.h"
 
 #include <QComboBox>
 #include <QFont>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -28,10 +31,11 @@ constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | 
                                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                          Qt::WindowCloseButtonHint;
 
-constexpr int kFontPixels = 11;
+constexpr QSize kDesignSize{261, 425};
 
-template <typename Widget> Widget* place(Widget* widget, int x, int y, int width, int height) {
-    widget->setGeometry(x, y, width, height);
+// Design places scaled to the window's font (app/LayoutScale.h).
+template <typename Widget> Widget* place(const LayoutScale& scale, Widget* widget, const QRect& design) {
+    widget->setGeometry(scaledRect(scale, design));
     return widget;
 }
 
@@ -46,20 +50,17 @@ SettingsWindow::SettingsWindow(AppState& state, ListModel& replayList, ListModel
       platform_(ownPlatform_.get()) {
     setObjectName(QStringLiteral("window18"));
     setWindowTitle(toQString(state_.message(MsgSettingsTitle)));
-    // The controls have fixed pixel sizes made for a small dialog font; the larger default fonts of the
-    // desktops would cut their captions short.
-    QFont small = font();
-    small.setPixelSize(kFontPixels);
-    setFont(small);
+    scale_ = layoutScaleFor(font());
     // The controls keep their places; a larger window only shows more empty space.
     move(495, 158);
-    resize(261, 425);
+    resize(scaledSize(scale_, kDesignSize));
 
-    saveButton_ = place(new QPushButton(toQString(state_.message(MsgSave)), this), 156, 401, 100, 20);
+    saveButton_ =
+        place(scale_, new QPushButton(toQString(state_.message(MsgSave)), this), {156, 401, 100, 20});
     saveButton_->setObjectName(QStringLiteral("button15"));
     connect(saveButton_, &QPushButton::clicked, this, [this] { save(); });
 
-    tabs_ = place(new QTabWidget(this), 1, 3, 255, 395);
+    tabs_ = place(scale_, new QTabWidget(this), {1, 3, 255, 395});
     tabs_->setObjectName(QStringLiteral("tabs18"));
     auto* languagePage = new QWidget;
     auto* accountPage = new QWidget;
@@ -79,9 +80,10 @@ SettingsWindow::~SettingsWindow() {
 }
 
 void SettingsWindow::buildLanguageTab(QWidget& page, const std::filesystem::path& workFolder) {
-    auto* label = place(new QLabel(toQString(state_.message(MsgLanguageFile)), &page), 25, 15, 195, 20);
+    auto* label =
+        place(scale_, new QLabel(toQString(state_.message(MsgLanguageFile)), &page), {25, 15, 195, 20});
     label->setObjectName(QStringLiteral("label52"));
-    languageBox_ = place(new QComboBox(&page), 25, 35, 195, 20);
+    languageBox_ = place(scale_, new QComboBox(&page), {25, 35, 195, 20});
     languageBox_->setObjectName(QStringLiteral("list188"));
     const std::vector<std::u16string> files = listLanguageFiles(workFolder);
     for (const std::u16string& file : files)
@@ -92,23 +94,23 @@ void SettingsWindow::buildLanguageTab(QWidget& page, const std::filesystem::path
 
 void SettingsWindow::buildAccountTab(QWidget& page) {
     // The labels and fields lie on the tab over the frame, not inside it, so they are made after it.
-    accountFrame_ = place(new QGroupBox(QString::fromLatin1(kReplayHost), &page), 10, 10, 225, 80);
+    accountFrame_ = place(scale_, new QGroupBox(QString::fromLatin1(kReplayHost), &page), {10, 10, 225, 80});
     accountFrame_->setObjectName(QStringLiteral("frame23"));
-    place(new QLabel(toQString(state_.message(MsgLogin)), &page), 20, 30, 50, 20)
+    place(scale_, new QLabel(toQString(state_.message(MsgLogin)), &page), {20, 30, 50, 20})
         ->setObjectName(QStringLiteral("label50"));
-    place(new QLabel(toQString(state_.message(MsgPassword)), &page), 20, 60, 50, 20)
+    place(scale_, new QLabel(toQString(state_.message(MsgPassword)), &page), {20, 60, 50, 20})
         ->setObjectName(QStringLiteral("label51"));
 
     const AccountSettings account = readAccountSettings(settingsFile_);
-    userNameField_ = place(new QLineEdit(toQString(account.userName), &page), 80, 27, 120, 20);
+    userNameField_ = place(scale_, new QLineEdit(toQString(account.userName), &page), {80, 27, 120, 20});
     userNameField_->setObjectName(QStringLiteral("field168"));
-    passwordField_ = place(new QLineEdit(toQString(account.password), &page), 80, 57, 120, 20);
+    passwordField_ = place(scale_, new QLineEdit(toQString(account.password), &page), {80, 57, 120, 20});
     passwordField_->setObjectName(QStringLiteral("field169"));
     passwordField_->setEchoMode(QLineEdit::Password);
 }
 
 void SettingsWindow::buildColumnTab(QWidget& page) {
-    columnView_ = place(new QTableView(&page), 5, 5, 240, 360);
+    columnView_ = place(scale_, new QTableView(&page), {5, 5, 240, 360});
     columnView_->setObjectName(QStringLiteral("list179"));
     columnModel_ = new ListTableModel(columnChoices_, this);
     columnModel_->setCheckable(true);
@@ -136,6 +138,7 @@ SettingsWindow* SettingsWindow::showOrRaise(QPointer<SettingsWindow>& open, AppS
     if (!open || !open->isVisible()) {
         open = new SettingsWindow(state, replayList, favouritesList, workFolder, parent);
         open->setAttribute(Qt::WA_DeleteOnClose);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) keepInsideScreen(*open, *screen);
     }
     if (open->isMinimized())
         open->showNormal();

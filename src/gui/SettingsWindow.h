@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LayoutScale.h"
 #include "app/ListModel.h"
 
 #include <QPointer>
@@ -82,6 +83,7 @@ private:
     std::filesystem::path settingsFile_;
     ListModel columnChoices_;
 
+    LayoutScale scale_;
     std::unique_ptr<QtPlatform> ownPlatform_;
     Platform* platform_ = nullptr;
 

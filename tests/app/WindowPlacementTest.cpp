@@ -57,3 +57,61 @@ TEST(WindowPlacement, MovesAnUnreachableWindowOntoThePrimaryScreen) {
     // Nothing known about the screens: left alone.
     EXPECT_EQ(keepTitleBarOnScreens({5000, 5000, 10, 10}, {}, primary), (ScreenRect{5000, 5000, 10, 10}));
 }
+
+TEST(WindowPlacement, AStoredFrameLargerThanItsScreenIsCutToTheScreensArea) {
+    const ScreenRect left{0, 0, 1600, 960};    // the primary screen, less its panel
+    const ScreenRect right{1600, 0, 800, 500}; // a second screen at 2x: half the logical size
+    const std::vector<ScreenRect> screens{left, right};
+    struct Case {
+        const char* name;
+        ScreenRect stored;
+        ScreenRect expected;
+    };
+    const Case cases[] = {
+        {"fits: left where it is", {100, 80, 880, 660}, {100, 80, 880, 660}},
+        {"fits, partly off the right edge: as today", {1000, 80, 880, 660}, {1000, 80, 880, 660}},
+        {"too wide", {200, 50, 3000, 660}, {0, 50, 1600, 660}},
+        {"too tall", {200, 50, 880, 2000}, {200, 0, 880, 960}},
+        {"twice the screen", {10, 20, 3120, 1880}, {0, 0, 1600, 960}},
+        {"mostly on the small screen", {1700, 40, 1560, 940}, {1600, 0, 800, 500}},
+        {"as large as the screen", {0, 0, 1600, 960}, {0, 0, 1600, 960}},
+        // On no screen: cut to the primary screen, and then its title bar is on it.
+        {"off every screen and too large", {9000, 9000, 2000, 1200}, {0, 0, 1600, 960}},
+        {"off every screen", {9000, 9000, 800, 600}, {400, 180, 800, 600}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(placeStoredFrame(c.stored, screens, left), c.expected) << c.name;
+}
+
+TEST(WindowPlacement, TheScreenAWindowOpensOnIsTheOneItOverlapsMost) {
+    const ScreenRect left{0, 0, 1600, 960};
+    const ScreenRect right{1600, -100, 800, 500};
+    const std::vector<ScreenRect> screens{left, right};
+    EXPECT_EQ(screenAreaFor({100, 100, 800, 600}, screens, left), left);
+    EXPECT_EQ(screenAreaFor({1500, 0, 800, 300}, screens, left), right);
+    EXPECT_EQ(screenAreaFor({1000, 0, 800, 300}, screens, left), left);
+    EXPECT_EQ(screenAreaFor({-5000, 0, 800, 300}, screens, right), right);
+    EXPECT_EQ(screenAreaFor({100, 100, 800, 600}, {}, left), left);
+
+    // An empty area leaves the frame alone.
+    EXPECT_EQ(fitIntoArea({5, 5, 3000, 3000}, {}), (ScreenRect{5, 5, 3000, 3000}));
+}
+
+TEST(WindowPlacement, AWindowKeptInsideAnAreaIsCutAndMovedTheLeastWay) {
+    const ScreenRect area{0, 0, 800, 500}; // 1600 x 1000 at 2x
+    struct Case {
+        const char* name;
+        ScreenRect frame;
+        ScreenRect expected;
+    };
+    const Case cases[] = {
+        {"inside", {100, 50, 300, 200}, {100, 50, 300, 200}},
+        {"below the bottom", {495, 158, 324, 459}, {476, 41, 324, 459}},
+        {"left of the area", {-40, 10, 300, 200}, {0, 10, 300, 200}},
+        {"too wide and too tall", {73, 15, 1004, 680}, {0, 0, 800, 500}},
+        {"far off", {9000, -9000, 100, 100}, {700, 0, 100, 100}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keepInsideArea(c.frame, area), c.expected) << c.name;
+    EXPECT_EQ(keepInsideArea({5, 5, 3000, 3000}, {}), (ScreenRect{5, 5, 3000, 3000}));
+}

@@ -128,6 +128,7 @@ TEST(Settings, WindowGeometryAndColumnWidths) {
     EXPECT_EQ(stored.y, 80);
     EXPECT_EQ(stored.width, 880);
     EXPECT_EQ(stored.height, 625);
+    EXPECT_FALSE(stored.maximised); // a file from before the key
     for (int i = 0; i < 40; ++i) {
         const int expected = i == 3 ? 0 : i == 39 ? 250 : 100;
         EXPECT_EQ(stored.columnWidths[static_cast<std::size_t>(i)], expected) << "column " << i;
@@ -138,6 +139,7 @@ TEST(Settings, WindowGeometryAndColumnWidths) {
     changed.y = 0;
     changed.width = 1200;
     changed.height = 700;
+    changed.maximised = true;
     for (int i = 0; i < 40; ++i)
         changed.columnWidths.push_back(i * 10);
     ASSERT_TRUE(tapeloft::writeWindowSettings(file, changed));
@@ -147,6 +149,7 @@ TEST(Settings, WindowGeometryAndColumnWidths) {
     EXPECT_EQ(reread.y, 0);
     EXPECT_EQ(reread.width, 1200);
     EXPECT_EQ(reread.height, 700);
+    EXPECT_TRUE(reread.maximised);
     EXPECT_EQ(reread.columnWidths, changed.columnWidths);
     EXPECT_EQ(tapeloft::readSettingText(file, settings::groupFolders, settings::keyLanguageFile, u""),
               u"x.lng");
@@ -154,8 +157,9 @@ TEST(Settings, WindowGeometryAndColumnWidths) {
     // Existing keys are updated in place; the missing ones follow in the order written.
     const std::string bytes = readBytes(file);
     const std::string head =
-        bom + "\r\n[WndSett]\r\nwndX = -4\r\nCol3 = 30\r\nCol39 = 390\r\nwndY = 0\r\n"
-              "wndW = 1200\r\nwndH = 700\r\nCol0 = 0\r\nCol1 = 10\r\nCol2 = 20\r\nCol4 = 40\r\n";
+        bom +
+        "\r\n[WndSett]\r\nwndX = -4\r\nCol3 = 30\r\nCol39 = 390\r\nwndY = 0\r\n"
+        "wndW = 1200\r\nwndH = 700\r\nwndMax = 1\r\nCol0 = 0\r\nCol1 = 10\r\nCol2 = 20\r\nCol4 = 40\r\n";
     EXPECT_EQ(bytes.substr(0, head.size()), head);
 }
 

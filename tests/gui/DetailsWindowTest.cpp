@@ -9,6 +9,7 @@
 #include "details/BattleDetails.h"
 #include "details/PlayerLinks.h"
 #include "gui/QtText.h"
+#include "gui/ScaledLayout.h"
 #include "samplegen/SampleReplay.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -186,12 +188,16 @@ private slots:
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QCOMPARE(window->windowTitle(), QStringLiteral("Battle details"));
-        QCOMPARE(window->size(), QSize(800, 600));
+        // The table's 800 x 600 scaled to the window's font, centred over the main window.
+        const LayoutScale& scale = window->layoutScale();
+        const QSize built = scaledSize(scale, DetailsWindow::innerSize);
+        QVERIFY(built.width() >= 800 && built.height() >= 600);
+        QCOMPARE(window->size(), built);
         QVERIFY(!window->parentWidget());
         QVERIFY(!f.main.isEnabled()); // stays disabled while the window is open
         const QRect over = f.main.frameGeometry();
-        QCOMPARE(window->pos(),
-                 QPoint(over.x() + (over.width() - 800) / 2, over.y() + (over.height() - 600) / 2));
+        QCOMPARE(window->pos(), QPoint(over.x() + (over.width() - built.width()) / 2,
+                                       over.y() + (over.height() - built.height()) / 2));
 
         // Every control is there and inside the window.
         for (const int number :
@@ -215,12 +221,15 @@ private slots:
         QCOMPARE(window->field(162)->toolTip(), QStringLiteral("PRICE TIP"));
         QCOMPARE(window->field(153)->palette().color(QPalette::Base), QColor(181, 255, 213));
 
-        // The team lists share the splitter, the divider 400 pixels from its left edge.
+        // The team lists share the splitter, the divider 400 of its 780 table units from its left edge.
         auto* splitter = qobject_cast<QSplitter*>(window->control(20));
         QCOMPARE(splitter->handleWidth(), 7);
         QCOMPARE(splitter->widget(0), window->control(175));
         QCOMPARE(splitter->widget(1), window->control(176));
-        QCOMPARE(splitter->sizes(), QList<int>({400, 373}));
+        const int splitterWidth = splitter->width();
+        QCOMPARE(splitterWidth, scale.x(790) - scale.x(10));
+        const int divider = static_cast<int>(std::lround(400.0 / 780 * splitterWidth));
+        QCOMPARE(splitter->sizes(), QList<int>({divider, splitterWidth - 7 - divider}));
         for (const TeamSide side : {TeamSide::Team1, TeamSide::Team2}) {
             QTableView* view = window->teamView(side);
             QHeaderView* header = view->horizontalHeader();
@@ -544,19 +553,39 @@ private slots:
         DetailsWindow* window = f.open(path);
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        window->resize(1000, 700);
-        QTRY_COMPARE(window->size(), QSize(1000, 700));
-        QCOMPARE(window->control(24)->geometry(), QRect(296, 475, 274, 210));
-        QCOMPARE(window->control(174)->geometry(), QRect(809, 491, 174, 185));
-        QCOMPARE(window->control(21)->geometry(), QRect(13, 5, 975, 112));
-        QCOMPARE(window->control(20)->geometry(), QRect(10, 125, 980, 335));
-        QCOMPARE(window->control(27)->geometry(), QRect(30, 25, 40, 15));
-        QCOMPARE(window->control(167)->geometry(), QRect(635, 85, 144, 15));
-        QCOMPARE(qobject_cast<QSplitter*>(window->control(20))->sizes().value(0), 503); // 400 of 780
+        const QSize built = window->size();
+        const auto geometry = [window](int control) { return window->control(control)->geometry(); };
+        const QRect frame24 = geometry(24), list174 = geometry(174), frame21 = geometry(21);
+        const QRect splitter = geometry(20), label27 = geometry(27), field167 = geometry(167);
+        const int divider = qobject_cast<QSplitter*>(window->control(20))->sizes().value(0);
 
-        window->resize(100, 200); // narrower than the lists: nothing goes below zero
+        // A quarter wider and 100 pixels taller: the bottom frames and lists move down by 100 and scale
+        // across, frame 21 scales across, the splitter takes the rest, the summary stays.
+        const QSize larger(built.width() * 5 / 4, built.height() + 100);
+        window->resize(larger);
+        QTRY_COMPARE(window->size(), larger);
+        const double factor = double(larger.width()) / built.width();
+        const auto near = [](int actual, double expected) { return std::abs(actual - expected) <= 1; };
+        for (const auto& [before, after] : {std::pair{frame24, geometry(24)}, {list174, geometry(174)}}) {
+            QCOMPARE(after.y(), before.y() + 100);
+            QCOMPARE(after.height(), before.height());
+            QVERIFY(near(after.x(), before.x() * factor) && near(after.width(), before.width() * factor));
+        }
+        QCOMPARE(geometry(21).y(), frame21.y());
+        QVERIFY(near(geometry(21).width(), frame21.width() * factor));
+        QCOMPARE(geometry(20), splitter.adjusted(0, 0, larger.width() - built.width(), 100));
+        QCOMPARE(geometry(27), label27);
+        QCOMPARE(geometry(167), field167);
+        // The divider keeps its share of the splitter.
+        QVERIFY(near(qobject_cast<QSplitter*>(window->control(20))->sizes().value(0),
+                     double(divider) / splitter.width() * geometry(20).width()));
+
+        // Smaller than the table: the controls keep the table's places and scroll instead.
+        window->resize(100, 200);
         QTRY_COMPARE(window->size(), QSize(100, 200));
-        QCOMPARE(window->control(20)->geometry(), QRect(10, 125, 80, 0));
+        QCOMPARE(window->content()->size(), built);
+        QCOMPARE(geometry(20), splitter);
+        QCOMPARE(geometry(27), label27);
     }
 };
 

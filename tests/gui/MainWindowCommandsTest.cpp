@@ -5,6 +5,7 @@
 #include "base/Settings.h"
 #include "gui/AboutWindow.h"
 #include "gui/FilterHeader.h"
+#include "gui/ScaledLayout.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -469,7 +470,7 @@ private slots:
         QVERIFY(about);
         QVERIFY(about->isVisible());
         QVERIFY(!s.window->isEnabled());
-        QCOMPARE(about->size(), QSize(350, 180));
+        QCOMPARE(about->size(), scaledSize(layoutScaleFor(about->font()), QSize(350, 180)));
         QCOMPARE(about->windowTitle(), qs(s.msg(86)));
         QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
         QVERIFY((about->frameGeometry().center() - s.window->frameGeometry().center()).manhattanLength() <=
@@ -504,8 +505,9 @@ private slots:
         QWidget* title = about->control(kAboutTitleLabel);
         QCOMPARE(title->palette().color(QPalette::WindowText), QColor(0x6F, 0xAE, 0x2F));
         QVERIFY(title->font().bold());
-        QCOMPARE(title->font().pointSize(), 12);
-        QCOMPARE(about->control(kAboutSubtitleLabel)->font().pointSize(), 8);
+        // 12 points where the texts are 8: half as large again as the window's font, which the subtitle has.
+        QCOMPARE(title->font().pointSizeF(), about->font().pointSizeF() * 1.5);
+        QCOMPARE(about->control(kAboutSubtitleLabel)->font().pointSizeF(), about->font().pointSizeF());
         QCOMPARE(about->control(kAboutCreditLabel)->palette().color(QPalette::WindowText), QColor(Qt::white));
 
         QWidget* link = about->control(kAboutLink);

@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <numeric>
 
@@ -86,7 +88,10 @@ private slots:
         QCOMPARE(w.size(), MainWindow::builtSize);
     }
 
-    void controlsSitWhereTheyBelongAndOnlyTheTabsAndListsFollowTheWindow() {
+    void controlsSitWhereTheyBelongAndFollowTheWindowAsAnchored() {
+        constexpr int kTopRowIds[] = {kReplayPathField,        kReplayFolderButton, kFavouritesPathField,
+                                      kFavouritesFolderButton, kStatisticsButton,   kRescanButton,
+                                      kSettingsButton,         kAboutButton};
         WorkFolder work;
         work.prepare(1, 1);
         Started s;
@@ -153,7 +158,8 @@ private slots:
         QCOMPARE(status->geometry().bottom(), w.height() - 1);
         QCOMPARE(status->width(), w.width());
 
-        // Growing the window grows the tabs and both lists by as much; nothing else moves.
+        // Growing the window grows the tabs and both lists by as much, the folder fields share the width, the
+        // buttons right of them move with them and the hint grows; nothing else moves.
         const QRect replaysBefore = replays->geometry();
         tabs->setCurrentIndex(1); // a hidden page is laid out when shown
         QVERIFY(favourites->isVisible());
@@ -168,8 +174,27 @@ private slots:
         tabs->setCurrentIndex(0);
         QTRY_COMPARE(replays->size(), replaysBefore.size() + QSize(100, 50));
         QCOMPARE(replays->pos(), replaysBefore.topLeft());
-        for (const Control& c : controls)
-            if (c.id != kMainTabs) QCOMPARE(w.control(c.id)->geometry(), placed[c.id]);
+        const auto moved = [&](int id) { return w.control(id)->geometry().x() - placed[id].x(); };
+        const auto grown = [&](int id) { return w.control(id)->width() - placed[id].width(); };
+        const int replayGrowth = grown(kReplayPathField);
+        const int favouritesGrowth = grown(kFavouritesPathField);
+        QCOMPARE(replayGrowth + favouritesGrowth, 100);
+        // In the proportion of the table's widths, 320 to 258, within the rounding of both sizes.
+        QVERIFY2(std::abs(replayGrowth * 578 - 100 * 320) <= 2 * 578,
+                 qPrintable(QStringLiteral("%1 and %2").arg(replayGrowth).arg(favouritesGrowth)));
+        QCOMPARE(moved(kReplayFolderButton), replayGrowth);
+        QCOMPARE(moved(kFavouritesPathField), replayGrowth);
+        for (const int id :
+             {kFavouritesFolderButton, kStatisticsButton, kRescanButton, kSettingsButton, kAboutButton})
+            QCOMPARE(moved(id), 100);
+        QCOMPARE(grown(kReplayHintLabel), 100);
+        for (const Control& c : controls) {
+            if (c.id == kMainTabs || c.id == kFavouriteHintLabel) continue;
+            QCOMPARE(w.control(c.id)->size().height(), placed[c.id].height());
+            if (std::find(std::begin(kTopRowIds), std::end(kTopRowIds), c.id) == std::end(kTopRowIds) &&
+                c.id != kReplayHintLabel)
+                QCOMPARE(w.control(c.id)->geometry(), placed[c.id]);
+        }
         QCOMPARE(status->geometry().bottom(), w.height() - 1);
         QCOMPARE(status->width(), w.width());
     }
@@ -240,6 +265,63 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(s.window->frameGeometry().topLeft()));
         QCOMPARE(s.window->size(), MainWindow::builtSize);
+    }
+
+    void aStoredWindowLargerThanTheScreenIsCutToItsAvailableArea() {
+        struct Case {
+            const char* name;
+            int x, y, width, height;
+        };
+        const Case cases[] = {
+            {"3000 wide", 100, 80, 3000, 600},
+            {"2000 tall", 100, 80, 800, 2000},
+            {"both, off the left edge", -200, 40, 3120, 1880},
+        };
+        for (const Case& c : cases) {
+            WorkFolder work;
+            work.prepare(0, 0);
+            const fs::path ini = work.dir.path() / "Settings.ini";
+            for (const auto& [key, value] :
+                 {std::pair{u"wndX", c.x}, {u"wndY", c.y}, {u"wndW", c.width}, {u"wndH", c.height}})
+                QVERIFY(writeSettingInt(ini, u"WndSett", key, value));
+            Started s;
+            const QRect area = s.window->screen()->availableGeometry();
+            QVERIFY2(area.contains(s.window->frameGeometry()), c.name);
+            // The buttons along the right edge and the status bar stay within reach.
+            QVERIFY2(s.window->rect().contains(s.window->control(kAboutButton)->geometry()), c.name);
+            QCOMPARE(s.window->statusBar()->geometry().bottom(), s.window->height() - 1);
+        }
+    }
+
+    void closingMaximisedStoresTheNormalGeometryAndTheState() {
+        WorkFolder work;
+        work.prepare(1, 0);
+        const fs::path ini = work.dir.path() / "Settings.ini";
+        {
+            Started s;
+            s.window->move(40, 30);
+            s.window->resize(900, 560);
+            s.window->showMaximized();
+            QTRY_VERIFY(s.window->isMaximized());
+            QTRY_VERIFY(s.window->width() > 900);
+            s.window->dispatch(kMainWindowId, kNoControl, UiEvent::CloseRequest);
+        }
+        QCOMPARE(readSettingInt(ini, u"WndSett", u"wndX", 0), 40);
+        QCOMPARE(readSettingInt(ini, u"WndSett", u"wndY", 0), 30);
+        QCOMPARE(readSettingInt(ini, u"WndSett", u"wndW", 0), 900);
+        QCOMPARE(readSettingInt(ini, u"WndSett", u"wndH", 0), 560);
+        QCOMPARE(readSettingInt(ini, u"WndSett", u"wndMax", 0), 1);
+
+        // It opens maximised, and un-maximising gives the stored geometry back; closing it so clears the
+        // state.
+        Started s;
+        QTRY_VERIFY(s.window->isMaximized());
+        s.window->showNormal();
+        QTRY_VERIFY(!s.window->isMaximized());
+        QTRY_COMPARE(s.window->size(), QSize(900, 560));
+        s.window->dispatch(kMainWindowId, kNoControl, UiEvent::CloseRequest);
+        QCOMPARE(readSettingInt(ini, u"WndSett", u"wndMax", 1), 0);
+        QCOMPARE(readSettingInt(ini, u"WndSett", u"wndW", 0), 900);
     }
 
     // The adapters observe the window's two lists, members that die before the window's Qt children: they

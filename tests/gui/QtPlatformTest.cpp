@@ -1,5 +1,6 @@
 #include "gui/QtPlatform.h"
 #include "gui/ProgressWindow.h"
+#include "gui/ScaledLayout.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -117,18 +118,20 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Scanning"));
-        QCOMPARE(window->size(), QSize(608, 130));
+        // The table at the design font, scaled to the window's.
+        const LayoutScale scale = layoutScaleFor(window->font());
+        QCOMPARE(window->size(), scaledSize(scale, QSize(608, 130)));
         QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(window->windowType(), Qt::Tool);
         const QPointF offCentre =
             QRectF(window->frameGeometry()).center() - QRectF(main.frameGeometry()).center();
         QVERIFY2(qAbs(offCentre.x()) <= 0.5 && qAbs(offCentre.y()) <= 0.5, "centred over the main window");
 
-        QCOMPARE(window->captionLabel()->geometry(), QRect(10, 10, 588, 15));
+        QCOMPARE(window->captionLabel()->geometry(), scaledRect(scale, QRect(10, 10, 588, 15)));
         QCOMPARE(window->captionLabel()->text(), QStringLiteral("Reading folder /home/me/replays/"));
-        QCOMPARE(window->fileLabel()->geometry(), QRect(10, 30, 588, 30));
+        QCOMPARE(window->fileLabel()->geometry(), scaledRect(scale, QRect(10, 30, 588, 30)));
         QCOMPARE(window->fileLabel()->text(), QString());
-        QCOMPARE(window->progressBar()->geometry(), QRect(7, 70, 580, 20));
+        QCOMPARE(window->progressBar()->geometry(), scaledRect(scale, QRect(7, 70, 580, 20)));
 
         platform.progressSetRange(5);
         QCOMPARE(window->progressBar()->minimum(), 0);

@@ -7,6 +7,7 @@
 #include "gui/ListTableModel.h"
 #include "gui/ListViewBinder.h"
 #include "gui/QtText.h"
+#include "gui/ScaledLayout.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -113,8 +114,9 @@ private slots:
         Session session("[accaunts]\r\nMRlog = Pilot\r\nMRpass = hunter2\r\n");
         auto window = session.open();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCOMPARE(window->pos(), QPoint(495, 158));                    // the outer corner
-        QCOMPARE(window->size(), QSize(261, 425));                    // the inside
+        QCOMPARE(window->pos(), QPoint(495, 158)); // the outer corner
+        // The inside: the table's 261 x 425 scaled to the window's font.
+        QCOMPARE(window->size(), scaledSize(layoutScaleFor(window->font()), QSize(261, 425)));
         QCOMPARE(window->windowTitle(), QStringLiteral("Настройки")); // rus.lng: no Lang stored
         QVERIFY(window->isWindow() && !window->isModal());
         QVERIFY(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));

@@ -216,9 +216,8 @@ private slots:
         StatsSession session;
         Started& s = session.s();
         const QRect available = s.window->screen()->availableGeometry();
-        // Smaller than the window is built: it must shrink, not hang over the edges.
-        QVERIFY(available.width() < StatisticsWindow::builtSize.width() ||
-                available.height() < StatisticsWindow::builtSize.height());
+        // Beside a main window near an edge it must move, and on a smaller screen shrink, rather than hang
+        // over the edges.
         s.window->move(nearTheEnd ? available.bottomRight() - QPoint(100, 100) : available.topLeft());
         StatisticsWindow* window = session.openByButton();
         QVERIFY(window);
