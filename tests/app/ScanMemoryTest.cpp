@@ -39,16 +39,17 @@ void resetPeakResident() {
 #endif
 }
 
-// Peak resident memory of the process in KiB, from /proc; 0 where that is not known.
-long peakResidentKib() {
 #if defined(__linux__)
+// Peak resident memory of the process in KiB, from /proc; 0 where that is not known. Only Linux lets the
+// peak be started anew, so only there is it checked.
+long peakResidentKib() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
         if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-#endif
     return 0;
 }
+#endif
 
 } // namespace
 
