@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string_view>
 
@@ -10,6 +11,10 @@ namespace tapeloft {
 // file gets mode 0600 and a replaced file keeps its owner bits when they are stricter; group and other never
 // get access. Returns false on any failure; the old file is then untouched and no temporary file is left.
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+// Opens `file` for writing bytes only when nothing has that name yet, so that an existing file is never
+// opened, let alone cut short. nullptr with errno set (EEXIST when the name is taken) on failure.
+std::FILE* createNewFile(const std::filesystem::path& file);
 
 // A name beside `file` ("<name><tag><salt>-<count>") that no other writer, not even another instance of
 // the program, picks.
