@@ -118,6 +118,11 @@ bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
     const fs::file_status status = fs::status(file, ec);
     const bool exists = status.type() != fs::file_type::not_found;
     if (exists && status.type() != fs::file_type::regular) return false; // a folder, a device, or no access
+#ifdef _WIN32
+    // Windows refuses to replace a read-only file; ask the mark, not the rename, which some file systems
+    // (Wine's, a share's) let through.
+    if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+#endif
 
     fs::path temp;
     for (int attempt = 0; attempt < 16; ++attempt) {

@@ -12,6 +12,12 @@ namespace fs = std::filesystem;
 bool FileOperations::copyFile(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     if (fs::status(from, ec).type() != fs::file_type::regular) return false;
+#ifdef _WIN32
+    // A read-only file is not replaced, as on Windows; ask the mark, not the rename (see AtomicFile.cpp).
+    const fs::file_status target = fs::status(to, ec);
+    if (fs::exists(target) && (target.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return false;
+#endif
     for (int attempt = 0; attempt < 16; ++attempt) {
         const fs::path part = siblingWorkName(to, ".part-");
         const NewFile copied = copyToNewFile(from, part);
