@@ -19,6 +19,8 @@ std::int32_t countFolderFiles(std::u16string_view folder);
 // Walks the tree depth-first in listing order and calls onFile with the full path of every file whose
 // lower-cased base name and extension pass the filters ("*" passes anything). Folders that cannot be
 // listed, links to folders and links to anything but a regular file (pipes, devices, nothing) are skipped.
+// On Windows an entry whose path is too long for the system to tell or open comes to onFile whatever its
+// name, so that reading it fails and says so instead of the entry going unnoticed.
 void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter,
                       const std::function<void(const std::u16string& path)>& onFile);
