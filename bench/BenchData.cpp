@@ -11,8 +11,10 @@
 #include <thread>
 
 #ifdef _WIN32
-#include <psapi.h>
+// <psapi.h> needs the types of <windows.h> first; the blank line keeps clang-format from sorting them.
 #include <windows.h>
+
+#include <psapi.h>
 #else
 #include <sys/resource.h>
 #endif
