@@ -7,6 +7,8 @@ set(TAPELOFT_MINGW_PREFIX x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${TAPELOFT_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TAPELOFT_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TAPELOFT_MINGW_PREFIX}-windres)
+# pkg-config for the target's libraries (mingw-w64-tools), not the build machine's.
+set(PKG_CONFIG_EXECUTABLE ${TAPELOFT_MINGW_PREFIX}-pkg-config)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TAPELOFT_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -26,19 +26,20 @@ FOLDERS = [
 
 
 def run(cli, args, cwd):
-    done = subprocess.run([cli] + args, cwd=cwd, capture_output=True)
+    done = subprocess.run(cli + args, cwd=cwd, capture_output=True)
     # Message lines on standard error follow the listing order of the file system: compare them sorted.
     err = b"".join(sorted(done.stderr.splitlines(keepends=True)))
     return b"exit %d\n--- out\n" % done.returncode + done.stdout + b"--- err (sorted)\n" + err
 
 
 def outputs(cli, sample, lang, work):
+    """Every output by the name of its kept file; cli and sample are commands (lists), an emulator first."""
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     for name in ("rus.lng", "eng.lng"):
         shutil.copy(os.path.join(lang, name), work)
     for folder, seed, options in FOLDERS:
-        subprocess.run([sample, os.path.join("all", folder), "--seed", str(seed), "--flat", "--tail-bytes", "64"]
+        subprocess.run(sample + [os.path.join("all", folder), "--seed", str(seed), "--flat", "--tail-bytes", "64"]
                        + options, cwd=work, check=True, capture_output=True)
     result = {}
     result["list-rus.txt"] = run(cli, ["list", "--lang", "rus.lng", "all"], work)
@@ -63,7 +64,7 @@ def main():
         return 2
     cli, sample, lang, work = (os.path.abspath(a) for a in sys.argv[1:5])
     update = "--update" in sys.argv[5:]
-    result = outputs(cli, sample, lang, work)
+    result = outputs([cli], [sample], lang, work)
     if update:
         os.makedirs(EXPECTED, exist_ok=True)
         for name, data in result.items():
