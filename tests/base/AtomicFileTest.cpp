@@ -21,6 +21,13 @@ void writeBytes(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
+// What is at the name: a file's bytes, or a mark for a folder or for nothing.
+std::string whatIsAt(const fs::path& name) {
+    if (fs::is_directory(name)) return "<folder>";
+    if (!fs::exists(name)) return "<nothing>";
+    return readBytes(name);
+}
+
 } // namespace
 
 // A new file is made only where nothing has the name: a file there keeps every byte (C libraries that
@@ -43,7 +50,7 @@ TEST(CreateNewFile, NeverOpensWhatIsAlreadyThere) {
         const fs::path name = dir.path() / "inner" / "work.tmp";
         fs::create_directory(name.parent_path());
         c.prepare(name);
-        const std::string before = readBytes(name);
+        const std::string before = whatIsAt(name);
         errno = 0;
         std::FILE* file = createNewFile(name);
         if (c.error == 0) {
@@ -57,7 +64,7 @@ TEST(CreateNewFile, NeverOpensWhatIsAlreadyThere) {
             if (c.error != kAnyError) {
                 EXPECT_EQ(errno, c.error);
             }
-            EXPECT_EQ(readBytes(name), before);
+            EXPECT_EQ(whatIsAt(name), before);
         }
     }
 }
