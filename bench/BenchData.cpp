@@ -24,6 +24,11 @@ namespace fs = std::filesystem;
 namespace tapeloft::bench {
 
 std::optional<fs::path> replayFolder(const fs::path& dataDir, int count, std::string& error) {
+    return replayFolder(dataDir, count, error, samples::SampleOptions{}.tailBytes);
+}
+
+std::optional<fs::path> replayFolder(const fs::path& dataDir, int count, std::string& error,
+                                     std::size_t tailBytes) {
     const fs::path folder = dataDir / ("replays-" + std::to_string(count));
     // The mark lies beside the folder: a file inside would count as one of the folder's files.
     const fs::path done = dataDir / ("replays-" + std::to_string(count) + ".done");
@@ -34,8 +39,10 @@ std::optional<fs::path> replayFolder(const fs::path& dataDir, int count, std::st
     fs::create_directories(dataDir, ec);
     std::printf("Generating %d replays in %s ...\n", count, folder.string().c_str());
     std::fflush(stdout);
+    samples::SampleOptions options;
+    options.tailBytes = tailBytes;
     const auto written = samples::writeSampleFolder(
-        folder, count, 0xBE7C0000u + static_cast<std::uint32_t>(count), {}, false, &error);
+        folder, count, 0xBE7C0000u + static_cast<std::uint32_t>(count), options, false, &error);
     if (static_cast<int>(written.size()) != count) {
         if (error.empty()) error = "could not write the replays of " + folder.string();
         return std::nullopt;
@@ -125,10 +132,13 @@ std::string quoted(const fs::path& path) {
 } // namespace
 
 bool prepareStartupFolder(const fs::path& work, const fs::path& replays, const fs::path& languageFile,
-                          std::string& error) {
+                          std::string& error, bool keepCache) {
     std::error_code ec;
     fs::create_directories(work / "favourites", ec);
     fs::remove(work / "ColumnOrder.Dat", ec);
+    if (!keepCache)
+        for (const char* name : {"RecordCache.sqlite", "RecordCache.sqlite-wal", "RecordCache.sqlite-shm"})
+            fs::remove(work / name, ec);
     if (!fs::copy_file(languageFile, work / "rus.lng", fs::copy_options::overwrite_existing, ec)) {
         error = "cannot copy " + languageFile.string() + " to " + work.string();
         return false;
@@ -148,6 +158,30 @@ bool prepareStartupFolder(const fs::path& work, const fs::path& replays, const f
     return true;
 }
 
+namespace {
+
+std::optional<double> timeCommand(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (status != 0) return std::nullopt;
+    return seconds;
+}
+
+} // namespace
+
+std::optional<double> timeCliList(const fs::path& cli, const fs::path& folder, const fs::path& cache) {
+    std::error_code ec;
+    if (!fs::is_regular_file(cli, ec)) return std::nullopt;
+#ifdef _WIN32
+    const char* const nothing = " >NUL 2>&1";
+#else
+    const char* const nothing = " >/dev/null 2>&1";
+#endif
+    const std::string cacheOption = cache.empty() ? "" : " --cache " + quoted(cache);
+    return timeCommand(quoted(cli) + " list" + cacheOption + " " + quoted(folder) + nothing);
+}
+
 std::optional<double> timeStartup(const fs::path& program, const fs::path& work) {
     std::error_code ec;
     if (!fs::is_regular_file(program, ec)) return std::nullopt;
@@ -160,11 +194,7 @@ std::optional<double> timeStartup(const fs::path& program, const fs::path& work)
                                 " && QT_QPA_PLATFORM=offscreen TAPELOFT_EXIT_AFTER_START=1 exec " +
                                 quoted(program) + " >/dev/null 2>&1";
 #endif
-    const auto start = std::chrono::steady_clock::now();
-    const int status = std::system(command.c_str());
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (status != 0) return std::nullopt;
-    return seconds;
+    return timeCommand(command);
 }
 
 namespace {

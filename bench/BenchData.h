@@ -16,6 +16,8 @@ namespace tapeloft::bench {
 // A folder is reused only when a previous run finished writing it. nullopt, with the reason in error,
 // when it cannot be written.
 std::optional<std::filesystem::path> replayFolder(const std::filesystem::path& dataDir, int count,
+                                                  std::string& error, std::size_t tailBytes);
+std::optional<std::filesystem::path> replayFolder(const std::filesystem::path& dataDir, int count,
                                                   std::string& error);
 
 // The file opened for binary reading, nullptr when it cannot be.
@@ -36,12 +38,19 @@ std::string loadAverage();
 
 // A working folder for the program (below `work`) whose Settings.ini names `replays` as the replay folder
 // and an empty favourites folder, with the language file beside it. False, with error set, on failure.
+// keepCache leaves the record cache of an earlier start in place; otherwise the start reads every replay.
 bool prepareStartupFolder(const std::filesystem::path& work, const std::filesystem::path& replays,
-                          const std::filesystem::path& languageFile, std::string& error);
+                          const std::filesystem::path& languageFile, std::string& error,
+                          bool keepCache = false);
 
 // Runs the program in that folder on the offscreen platform until its main window is shown and sorted,
 // and returns the seconds from start to exit; nullopt when it could not be run or failed.
 std::optional<double> timeStartup(const std::filesystem::path& program, const std::filesystem::path& work);
+
+// Runs `tapeloft-cli list` over the folder, with the record cache when one is named, its rows thrown away;
+// the seconds from start to exit, nullopt when it failed.
+std::optional<double> timeCliList(const std::filesystem::path& cli, const std::filesystem::path& folder,
+                                  const std::filesystem::path& cache = {});
 
 struct Machine {
     unsigned cores = 0;

@@ -8,6 +8,8 @@
 #include "app/ReplayScan.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
+#include "library/FileStamp.h"
+#include "library/LiveFolder.h"
 #include "replay/FolderScan.h"
 #include "samplegen/HostileJson.h"
 #include "json/Json.h"
@@ -22,6 +24,8 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -47,6 +51,12 @@ struct Options {
 #else
     fs::path program;
 #endif
+#ifdef TAPELOFT_CLI
+    fs::path cli = TAPELOFT_CLI;
+#else
+    fs::path cli;
+#endif
+    int cacheScale = 100000; // the scale point of the record cache figures
 };
 
 // Targets of the figures.
@@ -57,13 +67,21 @@ constexpr double kSortMs = 30.0;
 constexpr double kFilterMs = 50.0;
 constexpr double kExportSeconds = 0.3;
 constexpr double kExportSpeedUp = 5.0;
+constexpr double kXlsxExportSeconds = 1.0;
+constexpr double kCsvExportSeconds = 0.1;
 constexpr double kStartupOverScan = 1.5;
 constexpr double kCollidingKeysOverOrdinary = 5.0;
+constexpr double kWarmListOverCold = 0.3;
+constexpr double kWarmStartOverCold = 0.5;
+constexpr double kLiveLookMs = 50.0;
+// The scale folder's replays carry a short tail: the readers never get that far, and the disk is spared.
+constexpr std::size_t kScaleTailBytes = 256;
 
 void usage() {
     std::fputs(
         "Usage: tapeloft-bench [--quick] [--prepare] [--scan-only] [--data DIR] [--sizes A,B,C] [--rows N]\n"
-        "                      [--workers N] [--repeats N] [--language FILE] [--program FILE]\n"
+        "                      [--workers N] [--repeats N] [--language FILE] [--program FILE] [--cli FILE]\n"
+        "                      [--cache-scale N]\n"
         "  --quick     tiny sizes, one repeat: proves that every figure can be measured\n"
         "  --prepare   only generate the replay folders\n"
         "  --scan-only only scan the main folder, --repeats times (for a profiler)\n"
@@ -71,7 +89,10 @@ void usage() {
         "  --rows      rows of the sort, filter and export figures (default 20000)\n"
         "  --workers   scan workers, 0 = one per core, 1 = the plain walk (default 0)\n"
         "  --repeats   runs per figure, the best counts (default 3)\n"
-        "  --program   the tapeloft program for the start-up figure (default: the one built alongside)\n",
+        "  --program   the tapeloft program for the start-up figure (default: the one built alongside)\n"
+        "  --cli       the tapeloft-cli program for the record cache figures (default: the one built "
+        "alongside)\n"
+        "  --cache-scale N  replays of the larger record cache figure (default 100000)\n",
         stderr);
 }
 
@@ -92,6 +113,7 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.sizes = {40, 80, 160};
             options.rows = 200;
             options.repeats = 1;
+            options.cacheScale = 400;
         } else if (arg == "--scan-only") {
             options.scanOnly = true;
         } else if (arg == "--prepare") {
@@ -100,6 +122,12 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.data = argv[++i];
         } else if (arg == "--program" && hasValue) {
             options.program = argv[++i];
+        } else if (arg == "--cli" && hasValue) {
+            options.cli = argv[++i];
+        } else if (arg == "--cache-scale" && hasValue) {
+            const auto value = number(argv[++i]);
+            if (!value || *value == 0) return std::nullopt;
+            options.cacheScale = *value;
         } else if (arg == "--language" && hasValue) {
             options.language = argv[++i];
         } else if (arg == "--sizes" && hasValue) {
@@ -257,6 +285,9 @@ int main(int argc, char** argv) {
         if (!folder) return fail(error);
         folders.push_back(*folder);
     }
+    std::string scaleError;
+    const auto scaleFolder = replayFolder(options.data, options.cacheScale, scaleError, kScaleTailBytes);
+    if (!scaleFolder) return fail(scaleError);
     if (options.prepareOnly) return 0;
 
     const Machine machine = describeMachine();
@@ -475,6 +506,33 @@ int main(int argc, char** argv) {
                          yesNo(unbuffered / buffered >= kExportSpeedUp)});
     }
 
+    // The typed formats, of what a fresh list shows: columns 1 to 39 in their own order.
+    {
+        const ListModel list = listOf(rows, language);
+        struct FormatCase {
+            const char* what;
+            const char* file;
+            ExportFormat format;
+            double target;
+        };
+        for (const FormatCase& c : {FormatCase{"XLSX", "export.xlsx", ExportFormat::Xlsx, kXlsxExportSeconds},
+                                    FormatCase{"CSV", "export.csv", ExportFormat::Csv, kCsvExportSeconds}}) {
+            const fs::path out = options.data / c.file;
+            const ExportTarget target{textFromPath(out), c.format};
+            bool written = true;
+            const double best = bestOf(repeats, [&] {
+                const auto start = Clock::now();
+                written = writeListFile(target, list, ExportedColumns::View).written && written;
+                return seconds(Clock::now() - start);
+            });
+            std::error_code ec;
+            fs::remove(out, ec);
+            if (!written) return fail("the export could not be written to " + out.string());
+            table.push_back({"export " + rowCount + " rows to " + c.what, fixed(best, 3) + " s",
+                             "<= " + fixed(c.target, 1) + " s", yesNo(best <= c.target)});
+        }
+    }
+
     // Start-up of the program on the main folder, against the headless scan of the same folder.
     {
         const std::string figure =
@@ -504,6 +562,91 @@ int main(int argc, char** argv) {
         else
             return fail("the program " + options.program.string() + " could not be started" +
                         (error.empty() ? "" : ": " + error));
+    }
+
+    // The record cache: the command-line list, cold against warm, side by side; the cold run is the same
+    // folder without the cache. Then the start-up of the program with a warm cache against without one.
+    const fs::path cacheFile = options.data / "bench-cache.sqlite";
+    const auto removeCache = [&] {
+        std::error_code ec;
+        for (const char* suffix : {"", "-wal", "-shm"})
+            fs::remove(fs::path(cacheFile) += suffix, ec);
+    };
+    for (const auto& [folder, count] :
+         {std::pair{mainFolder, mainSize}, std::pair{*scaleFolder, options.cacheScale}}) {
+        const std::string figure =
+            "tapeloft-cli list of " + grouped(count) + " unchanged replays, warm record cache";
+        const std::string target = "<= " + fixed(kWarmListOverCold, 1) + " x uncached";
+        if (options.cli.empty()) {
+            table.push_back({figure, "n/a (no tapeloft-cli built)", target, "n/a"});
+            continue;
+        }
+        removeCache();
+        double cold = -1, warm = -1;
+        bool ran = timeCliList(options.cli, folder, cacheFile).has_value(); // fills the cache
+        for (int i = 0; ran && i < repeats; ++i) {
+            const auto uncached = timeCliList(options.cli, folder);
+            const auto cached = timeCliList(options.cli, folder, cacheFile);
+            ran = uncached && cached;
+            if (!ran) break;
+            cold = cold < 0 ? *uncached : std::min(cold, *uncached);
+            warm = warm < 0 ? *cached : std::min(warm, *cached);
+        }
+        removeCache();
+        if (!ran) return fail("tapeloft-cli " + options.cli.string() + " could not list " + folder.string());
+        table.push_back(
+            {figure,
+             fixed(warm, 3) + " s = " + fixed(warm / cold, 2) + " x uncached " + fixed(cold, 3) + " s",
+             target, yesNo(warm <= kWarmListOverCold * cold)});
+    }
+    {
+        const std::string figure = "start-up of tapeloft with " + mainCount + " replays, warm record cache";
+        const std::string target = "<= " + fixed(kWarmStartOverCold, 1) + " x uncached start";
+        const fs::path work = options.data / "startup";
+        std::string error;
+        double cold = -1, warm = -1;
+        bool ran = !options.program.empty();
+        for (int i = 0; ran && i < repeats; ++i) {
+            std::optional<double> uncached, cached;
+            ran = prepareStartupFolder(work, mainFolder, options.language, error) &&
+                  (uncached = timeStartup(options.program, work)) &&
+                  prepareStartupFolder(work, mainFolder, options.language, error, true) &&
+                  (cached = timeStartup(options.program, work));
+            if (!ran) break;
+            cold = cold < 0 ? *uncached : std::min(cold, *uncached);
+            warm = warm < 0 ? *cached : std::min(warm, *cached);
+        }
+        if (ran)
+            table.push_back(
+                {figure,
+                 fixed(warm, 3) + " s = " + fixed(warm / cold, 2) + " x uncached " + fixed(cold, 3) + " s",
+                 target, yesNo(warm <= kWarmStartOverCold * cold)});
+        else if (options.program.empty())
+            table.push_back({figure, "n/a (no program built)", target, "n/a"});
+        else
+            return fail("the program could not be started with a record cache" +
+                        (error.empty() ? "" : ": " + error));
+    }
+
+    // A look at the main folder for changes when nothing changed: a listing and a stamp per file.
+    {
+        ExtractingRecordSource reader(language);
+        LiveFolder live(textFromPath(mainFolder), reader);
+        std::unordered_map<std::u16string, FileStamp> stamps;
+        for (const std::u16string& path :
+             listReplayFolder(textFromPath(mainFolder), u"*", kReplayExtension).files)
+            if (const auto stamp = stampOf(pathFromText(path))) stamps.emplace(path, *stamp);
+        live.reset(std::move(stamps));
+        bool quiet = true;
+        const double best = bestOf(std::max(repeats, 3), [&] {
+            const auto start = Clock::now();
+            quiet = quiet && live.poll(Clock::now()).empty();
+            return seconds(Clock::now() - start);
+        });
+        if (!quiet) return fail("an unchanged folder was reported as changed");
+        table.push_back({"a look for changes in " + mainCount + " unchanged replays",
+                         fixed(best * 1e3, 1) + " ms", "<= " + fixed(kLiveLookMs, 0) + " ms",
+                         yesNo(best * 1e3 <= kLiveLookMs)});
     }
 
     std::printf("\nTapeloft benchmark, %s%s\n", machine.date.c_str(),

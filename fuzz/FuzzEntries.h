@@ -35,9 +35,15 @@ void fuzzSettings(const std::uint8_t* data, std::size_t size);
 // names is walked and counted exactly.
 void fuzzPaths(const std::uint8_t* data, std::size_t size);
 
-enum class Target { Json, Replay, Prefs, Xls, ListModel, Settings, Paths };
+// The bytes as the record cache of a small replay folder: every scan meets the same files as one without a
+// cache, with rows a replay could give, and after a full rescan the very rows of a scan without a cache.
+void fuzzCache(const std::uint8_t* data, std::size_t size);
+// A cache database made by a scan of that folder, for the seeds.
+std::string cacheSeedBytes();
+
+enum class Target { Json, Replay, Prefs, Xls, ListModel, Settings, Paths, Cache };
 inline constexpr Target kAllTargets[] = {Target::Json,      Target::Replay,   Target::Prefs, Target::Xls,
-                                         Target::ListModel, Target::Settings, Target::Paths};
+                                         Target::ListModel, Target::Settings, Target::Paths, Target::Cache};
 
 struct Seed final {
     std::string name; // a file name for the corpus folder
@@ -51,7 +57,7 @@ std::vector<Seed> builtInSeeds(Target target);
 // the folder is missing.
 std::vector<Seed> seedFiles(const std::filesystem::path& folder);
 
-// "json", "replay", "prefs", "xls", "listmodel", "settings" or "paths".
+// "json", "replay", "prefs", "xls", "listmodel", "settings", "paths" or "cache".
 const char* targetName(Target target);
 
 } // namespace tapeloft::fuzz

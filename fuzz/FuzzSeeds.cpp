@@ -450,6 +450,20 @@ std::vector<Seed> pathSeeds() {
     };
 }
 
+std::vector<Seed> cacheSeeds() {
+    const std::string whole = cacheSeedBytes();
+    std::string flipped = whole;
+    if (flipped.size() > 5000) flipped[5000] = static_cast<char>(flipped[5000] ^ 0x40);
+    return {
+        {"cache-of-the-folder", whole},
+        {"cache-cut-in-half", whole.substr(0, whole.size() / 2)},
+        {"cache-header-only", whole.substr(0, 100)},
+        {"cache-with-a-flipped-bit", flipped},
+        {"zeros", std::string(4096, '\0')},
+        {"hand-empty", ""},
+    };
+}
+
 } // namespace
 
 std::vector<Seed> builtInSeeds(Target target) {
@@ -468,6 +482,8 @@ std::vector<Seed> builtInSeeds(Target target) {
         return settingsSeeds();
     case Target::Paths:
         return pathSeeds();
+    case Target::Cache:
+        return cacheSeeds();
     }
     return {};
 }

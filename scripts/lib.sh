@@ -6,7 +6,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Installs the Debian packages that are missing; a no-op once they are all there.
 ensure_packages() {
     local wanted=(cmake g++ ninja-build pkg-config qt6-base-dev libpng-dev zlib1g-dev libgtest-dev
-                  python3 python3-xlrd "$@")
+                  libxlsxwriter-dev python3 python3-xlrd python3-openpyxl libsqlite3-dev "$@")
     local missing=()
     local p
     for p in "${wanted[@]}"; do

@@ -31,7 +31,7 @@ struct AppState final {
     std::u16string priceKey;
     std::u16string priceText;
 
-    // Message n of the language file; "n/a" when it is missing or n is outside 1 ... 120.
+    // Message n of the language file; "n/a" when it is missing or n is out of range.
     const std::u16string& message(int n) const { return language.message(n); }
 };
 

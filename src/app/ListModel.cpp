@@ -149,7 +149,10 @@ bool ListModel::matchesFilter(const Row& row) const {
 }
 
 int ListModel::insertAt(std::size_t all, std::u16string_view text, const RowColours& colours) {
-    Row row = makeRow(text, colours);
+    return insertRowAt(all, makeRow(text, colours));
+}
+
+int ListModel::insertRowAt(std::size_t all, Row row) {
     if (!isFiltered()) {
         const int shownRow = static_cast<int>(all);
         notifyRows([&](ListObserver& o) { o.rowsAboutToBeInserted(shownRow, shownRow); });
@@ -178,6 +181,52 @@ int ListModel::insertRow(int position, std::u16string_view text, const RowColour
     position = std::clamp(position, 0, rowCount());
     const std::size_t all = position < rowCount() ? allIndex(position) : rows_.size();
     return insertAt(all, text, colours);
+}
+
+int ListModel::addRowInOrder(std::u16string_view text, const RowColours& colours) {
+    Row row = makeRow(text, colours);
+    std::size_t all = rows_.size();
+    if (validColumn(lastSortColumn_)) {
+        const int column = lastSortColumn_;
+        const SortKind kind = sortKinds_[column];
+        const bool ascending = lastDirection_ == SortDirection::Ascending;
+        const std::u16string_view value = cellOf(row, column);
+        // After the rows it equals: where a stable sort puts a row that came last.
+        const auto at =
+            std::upper_bound(rows_.begin(), rows_.end(), value, [&](std::u16string_view v, const Row& other) {
+                const int c = compareCells(kind, v, cellOf(other, column));
+                return ascending ? c < 0 : c > 0;
+            });
+        all = static_cast<std::size_t>(at - rows_.begin());
+    }
+    return insertRowAt(all, std::move(row));
+}
+
+int ListModel::removeRowsWithCell(int column, std::u16string_view text) {
+    if (!validColumn(column)) return 0;
+    int removed = 0;
+    for (std::size_t all = rows_.size(); all-- > 0;) {
+        if (cellOf(rows_[all], column) != text) continue;
+        eraseAt(all);
+        ++removed;
+    }
+    return removed;
+}
+
+void ListModel::eraseAt(std::size_t all) {
+    if (!isFiltered()) {
+        removeRow(static_cast<int>(all));
+        return;
+    }
+    const auto shown = std::lower_bound(shown_.begin(), shown_.end(), static_cast<std::uint32_t>(all));
+    if (shown != shown_.end() && *shown == all) {
+        removeRow(static_cast<int>(shown - shown_.begin()));
+        return;
+    }
+    // A hidden row: nobody sees it go, but the shown rows after it move up by one.
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(all));
+    for (auto it = shown; it != shown_.end(); ++it)
+        --*it;
 }
 
 bool ListModel::removeRow(int row) {

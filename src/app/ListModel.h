@@ -125,8 +125,14 @@ public:
     int appendRow(std::u16string_view text, const RowColours& colours = {});
     // The same before shown row position; position is clamped to 0..rowCount().
     int insertRow(int position, std::u16string_view text, const RowColours& colours = {});
+    // Adds a row where the last sort would have put it, after the rows it equals, or at the end when the
+    // list was never sorted. Returns its row index, or -1 when the filter hides it. Other rows keep their
+    // selection.
+    int addRowInOrder(std::u16string_view text, const RowColours& colours = {});
     // False for an unknown row.
     bool removeRow(int row);
+    // Removes every row, hidden ones included, whose cell in the column is the text; returns how many.
+    int removeRowsWithCell(int column, std::u16string_view text);
     // Removes every row, hidden ones included.
     void removeAllRows();
 
@@ -216,6 +222,8 @@ private:
     std::size_t allIndex(int row) const;
     bool matchesFilter(const Row& row) const;
     int insertAt(std::size_t all, std::u16string_view text, const RowColours& colours);
+    int insertRowAt(std::size_t all, Row row);
+    void eraseAt(std::size_t all);
     void applyFilter();
     bool setCellColour(int row, int column, ListColour colour, bool background);
     bool setRowColour(int row, ListColour colour, bool background);

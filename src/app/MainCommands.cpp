@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::u16string_view kExportFilter = u"Excel file(*.xls) | *.xls";
+// The save dialog's file types, in the order of its filter; the first is the default.
+constexpr ExportFormat kExportFileTypes[] = {ExportFormat::Xls, ExportFormat::Xlsx, ExportFormat::Csv};
 
 // The folder as a prefix of the paths inside it: native separators, one at the end, and on Windows in
 // lower case, since the file system ignores letter case there.
@@ -62,7 +63,7 @@ bool foldersOverlap(std::u16string_view a, std::u16string_view b) {
 MainCommands::MainCommands(AppState& state, ListModel& replays, ListModel& favourites, Platform& platform,
                            FileOperations& files, fs::path workFolder)
     : state_(state), replays_(replays), favourites_(favourites), platform_(platform), files_(files),
-      workFolder_(std::move(workFolder)) {}
+      workFolder_(std::move(workFolder)), liveReader_(state.language) {}
 
 const std::u16string& MainCommands::folder(ReplayListKind kind) const {
     return kind == ReplayListKind::Replays ? state_.replayFolder : state_.favouritesFolder;
@@ -74,6 +75,10 @@ std::u16string& MainCommands::folderRef(ReplayListKind kind) {
 
 fs::path MainCommands::settingsPath() const {
     return workFolder_ / pathFromText(settings::fileName);
+}
+
+fs::path MainCommands::recordCachePath() const {
+    return workFolder_ / pathFromText(kRecordCacheFileName);
 }
 
 fs::path MainCommands::columnOrderPath() const {
@@ -130,17 +135,34 @@ void MainCommands::applySortKinds() {
 
 // --- Commands ------------------------------------------------------------------------------------------
 
-void MainCommands::scanFolder(ReplayListKind kind) {
+void MainCommands::scanFolder(ReplayListKind kind, bool ignoreCache) {
     const std::u16string& path = folder(kind);
-    if (!isConfiguredFolder(path)) return;
+    if (!isConfiguredFolder(path)) {
+        live(kind).reset();
+        return;
+    }
+    if (!cache_) {
+        cache_ = RecordCache::open(recordCachePath());
+        if (!cache_->usable() && listener_) listener_->notice(state_.message(MsgCacheBypassed));
+    }
     ListModel& target = list(kind);
     target.removeAllRows();
-    scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_);
+    std::unordered_map<std::u16string, FileStamp> stamps;
+    ReplayScanOptions options;
+    options.cache = &*cache_;
+    options.ignoreCache = ignoreCache;
+    options.stamps = &stamps;
+    scanning_ = true;
+    scanReplayFolder(path, target, u"*", kReplayExtension, state_.language, platform_, options);
+    scanning_ = false;
+    std::optional<LiveFolder>& watched = live(kind);
+    if (!watched || watched->folder() != path) watched.emplace(path, liveReader_);
+    watched->reset(std::move(stamps));
 }
 
-void MainCommands::rescan() {
-    scanFolder(ReplayListKind::Replays);
-    scanFolder(ReplayListKind::Favourites);
+void MainCommands::rescan(bool ignoreCache) {
+    scanFolder(ReplayListKind::Replays, ignoreCache);
+    scanFolder(ReplayListKind::Favourites, ignoreCache);
     statusChanged();
 }
 
@@ -170,12 +192,23 @@ FolderChoice MainCommands::chooseFolder(ReplayListKind kind) {
     return FolderChoice::Accepted;
 }
 
+std::u16string MainCommands::exportFilter() const {
+    std::u16string filter = u"Excel file(*.xls) | *.xls";
+    filter += u" | " + state_.message(MsgXlsxFileType) + u" | *.xlsx";
+    filter += u" | " + state_.message(MsgCsvFileType) + u" | *.csv";
+    return filter;
+}
+
 ExportOutcome MainCommands::exportList(ReplayListKind kind) {
-    const std::optional<std::u16string> name =
-        platform_.chooseSaveFile(state_.message(MsgExportTitle), kExportFilter);
-    if (!name || name->empty()) return ExportOutcome::Cancelled;
-    return exportListToXls(*name, list(kind), state_.language, platform_).written ? ExportOutcome::Written
-                                                                                  : ExportOutcome::Failed;
+    const std::optional<SaveFileChoice> choice =
+        platform_.chooseSaveFile(state_.message(MsgExportTitle), exportFilter());
+    if (!choice || choice->name.empty()) return ExportOutcome::Cancelled;
+    const bool known =
+        choice->fileType >= 0 && choice->fileType < static_cast<int>(std::size(kExportFileTypes));
+    const ExportFormat picked = known ? kExportFileTypes[choice->fileType] : ExportFormat::Xls;
+    return tapeloft::exportList(choice->name, picked, list(kind), state_.language, platform_).written
+               ? ExportOutcome::Written
+               : ExportOutcome::Failed;
 }
 
 int MainCommands::deleteSelected(ReplayListKind kind) {
@@ -291,6 +324,53 @@ std::u16string MainCommands::statusText(ReplayListKind kind) const {
     const ListModel& rows = kind == ReplayListKind::Replays ? replays_ : favourites_;
     return state_.message(kind == ReplayListKind::Replays ? MsgReplayCount : MsgFavouriteCount) +
            decimal(rows.rowCount());
+}
+
+// --- Live folders --------------------------------------------------------------------------------------
+
+bool MainCommands::pollLive(std::chrono::steady_clock::time_point now) {
+    if (scanning_) return true;
+    bool changed = false;
+    bool settling = false;
+    for (const ReplayListKind kind : {ReplayListKind::Replays, ReplayListKind::Favourites}) {
+        if (!live(kind)) continue;
+        changed = applyLiveChanges(kind, now) || changed;
+        settling = settling || live(kind)->settling();
+    }
+    if (changed) statusChanged();
+    return settling;
+}
+
+bool MainCommands::applyLiveChanges(ReplayListKind kind, std::chrono::steady_clock::time_point now) {
+    LiveFolder& watched = *live(kind);
+    const std::vector<LiveChange> changes = watched.poll(now);
+    ListModel& rows = list(kind);
+    std::vector<FreshRecord> fresh;
+    for (const LiveChange& change : changes) {
+        // A move or delete of Tapeloft's own already took the row: finding none is no error.
+        rows.removeRowsWithCell(ColumnPath, change.path);
+        if (change.kind == LiveChange::Kind::Removed) continue;
+        if (change.record.contentRead) fresh.push_back({change.path, change.stamp, change.record});
+        placeBattleRecord(change.record, change.path, rows, state_.language, platform_);
+    }
+    if (!fresh.empty() && cache_)
+        cache_->update(withTrailingSeparator(watched.folder()), fresh, nullptr,
+                       state_.language.fingerprint());
+    return !changes.empty();
+}
+
+std::vector<std::u16string> MainCommands::watchedFolders() const {
+    std::vector<std::u16string> folders;
+    for (const auto& watched : live_) {
+        if (!watched) continue;
+        // Before the first poll, the folder itself; a folder that is gone is watched for coming back by
+        // polling alone.
+        if (watched->folders().empty())
+            folders.push_back(withTrailingSeparator(watched->folder()));
+        else
+            folders.insert(folders.end(), watched->folders().begin(), watched->folders().end());
+    }
+    return folders;
 }
 
 // --- Exit ----------------------------------------------------------------------------------------------

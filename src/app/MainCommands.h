@@ -2,11 +2,16 @@
 
 #include "app/ReplayList.h"
 #include "base/Settings.h"
+#include "library/LiveFolder.h"
+#include "library/RecordCache.h"
+#include "replay/FolderScan.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The commands of the main window that act on folders, lists and files, without any window: the window
 // calls them and shows what they changed.
@@ -25,6 +30,8 @@ public:
     virtual void folderChanged(ReplayListKind /*kind*/) {}
     // Row counts may have changed: the status bar is to show statusText() again.
     virtual void statusChanged() {}
+    // A passing remark for the status bar that needs no answer (the record cache cannot be used).
+    virtual void notice(std::u16string_view /*text*/) {}
 };
 
 enum class FolderChoice {
@@ -92,15 +99,20 @@ public:
 
     // --- Commands ----------------------------------------------------------------------------------
     // Empties the list and scans its folder into it when the folder is configured; otherwise nothing.
-    void scanFolder(ReplayListKind kind);
+    // Unchanged files come from the record cache unless ignoreCache asks for every file to be read.
+    void scanFolder(ReplayListKind kind, bool ignoreCache = false);
     // Both folders, replays first, then the status bar.
-    void rescan();
+    void rescan(bool ignoreCache = false);
+    std::filesystem::path recordCachePath() const;
     // The folder chooser for one list. A cancelled chooser changes nothing; a refused folder (messages
     // 114, 113) keeps the previous one in memory and on disk. An accepted folder is stored in
     // Settings.ini (a failure to store is shown: message 116), shown, and scanned.
     FolderChoice chooseFolder(ReplayListKind kind);
-    // The save dialog (message 77, the .xls filter), then the export of the list to the chosen file.
+    // The save dialog (message 77; the .xls, .xlsx and .csv file types, .xls first), then the export of the
+    // list to the chosen file in the format its name or the picked type asks for.
     ExportOutcome exportList(ReplayListKind kind);
+    // The save dialog's filter: "Excel file(*.xls) | *.xls | <message 121> | *.xlsx | <message 122> | *.csv".
+    std::u16string exportFilter() const;
     // Deletes the files of the selected rows and removes their rows. A file that cannot be deleted keeps
     // its row and is reported (message 78 / 115 + path). Returns the number of rows removed.
     int deleteSelected(ReplayListKind kind);
@@ -123,6 +135,15 @@ public:
     // Message 75 or 76 followed by the number of rows shown.
     std::u16string statusText(ReplayListKind kind) const;
 
+    // --- Live folders --------------------------------------------------------------------------------
+    // Brings both lists in step with their folders as they are now: new and changed replays get their
+    // rows once they have settled (in the list's sort order, under its filter), replays that went lose
+    // theirs, counts follow. True while files are still settling: poll again soon. Does nothing during a
+    // scan.
+    bool pollLive(std::chrono::steady_clock::time_point now);
+    // Every folder the lists show, with all the folders below them: what to watch for changes.
+    std::vector<std::u16string> watchedFolders() const;
+
     // --- Exit ----------------------------------------------------------------------------------------
     // WndSett (the given outer left and top, inner width and height, the replay list's widths) in one
     // write, then the replay list's column order to ColumnOrder.Dat. A file that could not be written is
@@ -138,6 +159,10 @@ private:
     void reportNotStored(std::u16string_view fileName);
     void folderChanged(ReplayListKind kind);
     void statusChanged();
+    std::optional<LiveFolder>& live(ReplayListKind kind) {
+        return live_[kind == ReplayListKind::Replays ? 0 : 1];
+    }
+    bool applyLiveChanges(ReplayListKind kind, std::chrono::steady_clock::time_point now);
 
     AppState& state_;
     ListModel& replays_;
@@ -146,6 +171,12 @@ private:
     FileOperations& files_;
     std::filesystem::path workFolder_;
     MainCommandsListener* listener_ = nullptr;
+    // Opened at the first scan; bypassed for good when it cannot be used.
+    std::optional<RecordCache> cache_;
+    ExtractingRecordSource liveReader_;
+    // One per list, from its last scan on; none while the list's folder is not configured.
+    std::optional<LiveFolder> live_[2];
+    bool scanning_ = false;
 };
 
 } // namespace tapeloft

@@ -6,6 +6,12 @@
 
 namespace tapeloft {
 
+// What a save dialog returned.
+struct SaveFileChoice final {
+    std::u16string name;
+    int fileType = 0; // which entry of the dialog's filter was selected, from 0
+};
+
 // Everything the core asks of the desktop. The GUI implements it with Qt; tests and the
 // command-line tool implement it without windows.
 class Platform {
@@ -23,8 +29,9 @@ public:
                                                            std::u16string_view /*startFolder*/) {
         return chooseFolder(title);
     }
-    // Save dialog; nullopt when cancelled. filter is "Description | *.ext".
-    virtual std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
+    // Save dialog; nullopt when cancelled. filter is "Description | *.ext", and more such pairs after
+    // further " | " for more file types.
+    virtual std::optional<SaveFileChoice> chooseSaveFile(std::u16string_view title,
                                                          std::u16string_view filter) = 0;
     // Opens a file or address with its associated program; false when nothing was started.
     virtual bool openWithAssociatedProgram(std::u16string_view target) = 0;
@@ -47,7 +54,7 @@ public:
     void messageBox(std::u16string_view, std::u16string_view) override {}
     bool askYesNo(std::u16string_view, std::u16string_view) override { return false; }
     std::optional<std::u16string> chooseFolder(std::u16string_view) override { return std::nullopt; }
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view, std::u16string_view) override {
+    std::optional<SaveFileChoice> chooseSaveFile(std::u16string_view, std::u16string_view) override {
         return std::nullopt;
     }
     bool openWithAssociatedProgram(std::u16string_view) override { return false; }

@@ -62,7 +62,7 @@ ListModel makeReplayListModel(const Language& language, ReplayListKind kind) {
         columns[c].header = language.message(MsgFirstColumnHeader + c - ColumnDate);
     columns[ColumnGameMode].header = language.message(MsgGameModeHeader);
     for (int c = ColumnServer; c < RecordColumnCount; ++c)
-        columns[c].header = builtin::laterColumnHeaders[c - ColumnServer];
+        columns[c].header = language.message(MsgServerHeader + c - ColumnServer);
     ListModel list(std::move(columns));
     list.registerListSorter(true);
     setReplayListSortKinds(list, kind);

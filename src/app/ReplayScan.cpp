@@ -5,6 +5,8 @@
 #include "app/ReplayList.h"
 #include "base/BuiltInTexts.h"
 #include "base/Language.h"
+#include "library/CachedScan.h"
+#include "library/RecordCache.h"
 #include "replay/BattleRecord.h"
 #include "replay/FolderScan.h"
 
@@ -16,7 +18,8 @@ namespace {
 // through after every file.
 class ListScanObserver final : public FolderScanObserver {
 public:
-    ListScanObserver(ListModel& list, Platform& platform) : list_(list), platform_(platform) {}
+    ListScanObserver(ListModel& list, const Language& language, Platform& platform)
+        : list_(list), language_(language), platform_(platform) {}
 
     void filesCounted(std::int32_t count) override { platform_.progressSetRange(count); }
     void fileReached(const std::u16string& path, std::int32_t index) override {
@@ -24,57 +27,87 @@ public:
         platform_.progressSetPosition(index);
     }
     void recordReady(const std::u16string& path, const BattleRecord& record) override {
-        applyBattleRecord(record, path, list_, platform_);
+        applyBattleRecord(record, path, list_, language_, platform_);
     }
-    void fileUnreadable(const std::u16string& path) override { showUnreadable(path, platform_); }
+    void fileUnreadable(const std::u16string& path) override { reportUnreadable(path, language_, platform_); }
     void fileDone() override { platform_.processOnePendingEvent(); }
-
-    static void showUnreadable(std::u16string_view path, Platform& platform) {
-        platform.messageBox(builtin::unreadableTitle, std::u16string(builtin::unreadableBefore) +
-                                                          std::u16string(path) +
-                                                          std::u16string(builtin::unreadableAfter));
-    }
 
 private:
     ListModel& list_;
+    const Language& language_;
     Platform& platform_;
 };
 
 } // namespace
 
-void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
-                       Platform& platform) {
-    switch (record.kind) {
-    case BattleRecordKind::Unreadable:
-        ListScanObserver::showUnreadable(path, platform);
-        return;
-    case BattleRecordKind::Marker:
-    case BattleRecordKind::Full:
-        list.appendRow(record.rowText);
-        return;
-    case BattleRecordKind::NoResults:
-        // The tint goes with the row: with the filter on, the last shown row may be another one.
-        list.appendRow(record.rowText, RowColours{std::nullopt, ListColour::fromRgb(kNoResultsTintRgb)});
+namespace {
+
+void showRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                const Language& language, Platform& platform, bool inOrder) {
+    if (record.kind == BattleRecordKind::Unreadable) {
+        reportUnreadable(path, language, platform);
         return;
     }
+    // The tint goes with the row: with the filter on, the last shown row may be another one.
+    RowColours colours;
+    if (record.kind == BattleRecordKind::NoResults)
+        colours.background = ListColour::fromRgb(kNoResultsTintRgb);
+    if (inOrder)
+        list.addRowInOrder(record.rowText, colours);
+    else
+        list.appendRow(record.rowText, colours);
+}
+
+} // namespace
+
+void reportUnreadable(std::u16string_view path, const Language& language, Platform& platform) {
+    platform.messageBox(language.message(MsgUnreadableTitle), language.message(MsgUnreadableFile, path));
+}
+
+void applyBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       const Language& language, Platform& platform) {
+    showRecord(record, path, list, language, platform, false);
+}
+
+void placeBattleRecord(const BattleRecord& record, std::u16string_view path, ListModel& list,
+                       const Language& language, Platform& platform) {
+    showRecord(record, path, list, language, platform, true);
 }
 
 void addBattleRecord(std::u16string_view path, ListModel& list, const Language& language,
                      Platform& platform) {
-    applyBattleRecord(extractBattleRecord(path, language), path, list, platform);
+    applyBattleRecord(extractBattleRecord(path, language), path, list, language, platform);
+}
+
+void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
+                      std::u16string_view extensionFilter, const Language& language, Platform& platform,
+                      const ReplayScanOptions& options) {
+    platform.progressBegin(language.message(MsgScanTitle),
+                           language.message(MsgScanCaption) + std::u16string(folder));
+    ListScanObserver observer(list, language, platform);
+    list.beginBulkUpdate();
+    if ((options.cache != nullptr && options.cache->usable()) || options.stamps != nullptr) {
+        CachedScanOptions cached;
+        cached.workers = options.workers;
+        cached.ignoreEntries = options.ignoreCache;
+        cached.keepStamps = options.stamps != nullptr;
+        CachedScanResult result = scanReplayFilesCached(folder, nameFilter, extensionFilter, language,
+                                                        options.cache, observer, cached);
+        if (options.stamps != nullptr) *options.stamps = std::move(result.stamps);
+    } else {
+        scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, options.workers);
+    }
+    list.endBulkUpdate();
+    platform.progressEnd();
+    list.sortList(ColumnDate, SortDirection::Descending);
 }
 
 void scanReplayFolder(std::u16string_view folder, ListModel& list, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter, const Language& language, Platform& platform,
                       int workers) {
-    platform.progressBegin(language.message(MsgScanTitle),
-                           language.message(MsgScanCaption) + std::u16string(folder));
-    ListScanObserver observer(list, platform);
-    list.beginBulkUpdate();
-    scanReplayFiles(folder, nameFilter, extensionFilter, language, observer, workers);
-    list.endBulkUpdate();
-    platform.progressEnd();
-    list.sortList(ColumnDate, SortDirection::Descending);
+    ReplayScanOptions options;
+    options.workers = workers;
+    scanReplayFolder(folder, list, nameFilter, extensionFilter, language, platform, options);
 }
 
 } // namespace tapeloft

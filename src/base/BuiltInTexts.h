@@ -5,46 +5,73 @@
 #include <cstdint>
 #include <string_view>
 
-// The texts the program shows in Russian whatever its language file says, in one place.
+// The texts the program showed in Russian whatever its language file said. They are messages of the language
+// file now; these are what a file without them gives, so that an old language file shows the program as it
+// was.
 namespace tapeloft::builtin {
 
-// The message box of a replay that cannot be read: title, and the text around the file's path.
-inline constexpr std::u16string_view unreadableTitle = u"Внимание!";
-inline constexpr std::u16string_view unreadableBefore = u"Файл ";
-inline constexpr std::u16string_view unreadableAfter = u" не может быть обработан.";
-
-// The battle type column: the name of battle type n at index n; types outside 1 ... 7 show nothing.
-inline constexpr std::u16string_view battleTypeNames[] = {
-    u"",   u"Случайный бой",   u"Тренировка",    u"Ротный бой", u"Турнир",
-    u"ГК", u"Боевое обучение", u"Командный бой",
+struct DefaultMessage final {
+    int message;
+    std::u16string_view text;
 };
 
-// Headers of the record columns from the server column on, which the language file does not name.
-inline constexpr std::u16string_view laterColumnHeaders[] = {
-    u"Cервер", // its first letter is the Latin C, as the program has always shown it
-    u"Тип боя", u"Стоимость снаряжения", u"Версия игры", u"Количество достижений", u"Показатель мастерсва",
+// The summary fields of the details window, in the order of their messages from
+// MsgFirstDetailsPlaceholder on.
+inline constexpr int PlaceholderPlayer = 0;
+inline constexpr int PlaceholderMap = 1;
+inline constexpr int PlaceholderResult = 2;
+inline constexpr int PlaceholderFrags = 3;
+inline constexpr int PlaceholderNation = 4;
+inline constexpr int PlaceholderVehicle = 5;
+inline constexpr int PlaceholderXp = 6;
+inline constexpr int PlaceholderCredits = 7;
+inline constexpr int PlaceholderShots = 8;
+inline constexpr int PlaceholderAmmunitionCost = 9;
+inline constexpr int PlaceholderRepair = 10;
+inline constexpr int PlaceholderDamageReceived = 11;
+inline constexpr int PlaceholderNetCredits = 12;
+inline constexpr int PlaceholderDate = 13;
+inline constexpr int DetailsPlaceholderCount = 14;
+
+inline constexpr DefaultMessage defaultMessages[] = {
+    {MsgUnreadableTitle, u"Внимание!"},
+    {MsgUnreadableFile, u"Файл %1 не может быть обработан."},
+    {MsgFirstBattleType + 0, u"Случайный бой"},
+    {MsgFirstBattleType + 1, u"Тренировка"},
+    {MsgFirstBattleType + 2, u"Ротный бой"},
+    {MsgFirstBattleType + 3, u"Турнир"},
+    {MsgFirstBattleType + 4, u"ГК"},
+    {MsgFirstBattleType + 5, u"Боевое обучение"},
+    {MsgFirstBattleType + 6, u"Командный бой"},
+    {MsgServerHeader + 0, u"Cервер"}, // its first letter is the Latin C, as the program has always shown it
+    {MsgServerHeader + 1, u"Тип боя"},
+    {MsgServerHeader + 2, u"Стоимость снаряжения"},
+    {MsgServerHeader + 3, u"Версия игры"},
+    {MsgServerHeader + 4, u"Количество достижений"},
+    {MsgServerHeader + 5, u"Показатель мастерсва"},
+    {MsgFirstDetailsPlaceholder + PlaceholderPlayer, u"играл"},
+    {MsgFirstDetailsPlaceholder + PlaceholderMap, u"карта"},
+    {MsgFirstDetailsPlaceholder + PlaceholderResult, u"Рез-тат"},
+    {MsgFirstDetailsPlaceholder + PlaceholderFrags, u"Фраги"},
+    {MsgFirstDetailsPlaceholder + PlaceholderNation, u"Нация"},
+    {MsgFirstDetailsPlaceholder + PlaceholderVehicle, u"Техника"},
+    {MsgFirstDetailsPlaceholder + PlaceholderXp, u"Опыт"},
+    {MsgFirstDetailsPlaceholder + PlaceholderCredits, u"Кредиты"},
+    {MsgFirstDetailsPlaceholder + PlaceholderShots, u"выстрелов"},
+    {MsgFirstDetailsPlaceholder + PlaceholderAmmunitionCost, u"потрачено бк"},
+    {MsgFirstDetailsPlaceholder + PlaceholderRepair, u"ремонт"},
+    {MsgFirstDetailsPlaceholder + PlaceholderDamageReceived, u"получ.урон"},
+    {MsgFirstDetailsPlaceholder + PlaceholderNetCredits, u"кред чист"},
+    {MsgFirstDetailsPlaceholder + PlaceholderDate, u"дата"},
+    {MsgExportQuestionTitle, u"Excel Writer"},
 };
 
-// What the details window's summary fields show until a battle fills them.
-struct DetailsPlaceholders final {
-    std::u16string_view player = u"играл";
-    std::u16string_view map = u"карта";
-    std::u16string_view result = u"Рез-тат";
-    std::u16string_view frags = u"Фраги";
-    std::u16string_view nation = u"Нация";
-    std::u16string_view vehicle = u"Техника";
-    std::u16string_view xp = u"Опыт";
-    std::u16string_view credits = u"Кредиты";
-    std::u16string_view shots = u"выстрелов";
-    std::u16string_view ammunitionCost = u"потрачено бк";
-    std::u16string_view repair = u"ремонт";
-    std::u16string_view damageReceived = u"получ.урон";
-    std::u16string_view netCredits = u"кред чист";
-    std::u16string_view date = u"дата";
-};
-inline constexpr DetailsPlaceholders detailsPlaceholders;
+inline constexpr int kBattleTypeCount = 7;
 
-// Achievement names by code; an entry without a name takes its message from the language file.
+// Achievement names by code: the group "achievements" of the language file names them by their code; an entry
+// without a Russian name takes its message from the language file as the program always did.
+inline constexpr std::u16string_view kAchievementGroup = u"achievements";
+
 struct NamedAchievement final {
     std::int32_t code;
     std::u16string_view name;

@@ -1,6 +1,6 @@
 #pragma once
 
-// The numbers of the language file's messages ("txt1" ... "txt120") that the program shows.
+// The numbers of the language file's messages ("txt1", "txt2", ...) that the program shows.
 namespace tapeloft {
 
 enum MessageId : int {
@@ -87,6 +87,17 @@ enum MessageId : int {
     MsgTooManyRows = 117,
     MsgShellPriceTip = 118,
     MsgReplayGone = 119,
+    MsgXlsxFileType = 121, // the save dialog's file types besides the fixed .xls one
+    MsgCsvFileType = 122,
+    MsgCacheBypassed = 140,
+    // Texts the program once showed in Russian whatever the language file said; a file without them still
+    // gets those texts (see builtin::defaultMessages).
+    MsgUnreadableTitle = 150,
+    MsgUnreadableFile = 151,          // "%1" stands for the file's path
+    MsgFirstBattleType = 152,         // battle types 1 ... 7 are messages 152 ... 158
+    MsgServerHeader = 159,            // the headers of record columns 34 ... 39 are messages 159 ... 164
+    MsgFirstDetailsPlaceholder = 165, // the details window's summary fields before a battle: 165 ... 178
+    MsgExportQuestionTitle = 179,
 };
 
 } // namespace tapeloft

@@ -146,12 +146,21 @@ void appendUtf8(std::string& out, char32_t cp) {
 std::string utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
+    appendUtf16AsUtf8(out, text);
+    return out;
+}
+
+void appendUtf16AsUtf8(std::string& out, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit < 0x80) { // most cells are ASCII
+            out.push_back(static_cast<char>(unit));
+            continue;
+        }
         char32_t cp = codePointAt(text, i);
         if (cp >= 0xD800 && cp <= 0xDFFF) cp = kReplacement; // a lone half of a pair
         appendUtf8(out, cp);
     }
-    return out;
 }
 
 bool isValidUtf8(std::string_view bytes) {

@@ -14,6 +14,8 @@ std::u16string utf8ToUtf16(std::string_view bytes);
 void appendUtf8AsUtf16(std::u16string& out, std::string_view bytes);
 // Lone surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
+// Appends the encoded text to out; same rules as utf16ToUtf8.
+void appendUtf16AsUtf8(std::string& out, std::u16string_view text);
 // Appends one code point (at most U+10FFFF) in UTF-8.
 void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view bytes);

@@ -10,11 +10,20 @@
 #include "base/TextCodec.h"
 #include "cli/JsonOutput.h"
 #include "details/BattleDetails.h"
+#include "library/LiveFolder.h"
+#include "library/RecordCache.h"
+#include "replay/BattleRecord.h"
 #include "replay/FolderScan.h"
+#include "replay/RecordColumns.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <ostream>
 #include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace tapeloft::cli {
@@ -27,13 +36,21 @@ constexpr std::string_view kHelp =
     "Reads Ironvale replays (*.ivlreplay) the way Tapeloft does, without a window.\n"
     "\n"
     "Commands:\n"
-    "  list [--lang FILE] FOLDER\n"
+    "  list [--lang FILE] [--cache FILE] [--no-cache] FOLDER\n"
     "      Scans FOLDER and everything below it, as the program's folder scan does, and writes one\n"
     "      JSON line per list row, newest first: {\"cells\": [40 strings], \"tint\": true|false}.\n"
     "      \"tint\" is true for replays without readable results.\n"
-    "  export [--lang FILE] FOLDER OUT\n"
-    "      Scans FOLDER as list does and writes the list as an Excel workbook (.xls) to OUT; \".xls\" is\n"
-    "      appended when the file name does not end in it. Prints the name of the file written.\n"
+    "  export [--lang FILE] [--cache FILE] [--no-cache] FOLDER OUT\n"
+    "      Scans FOLDER as list does and writes the list to OUT, in the format OUT's name asks for:\n"
+    "      a name ending in \".xlsx\" or \".csv\" (any letter case) gives an Excel workbook with typed\n"
+    "      cells or UTF-8 comma-separated values of every row and columns 1 to 39; any other name an\n"
+    "      Excel workbook (.xls) of columns 0 to 32, with \".xls\" appended when the name does not end\n"
+    "      in it. Prints the name of the file written.\n"
+    "  watch [--lang FILE] [--cache FILE] FOLDER\n"
+    "      Writes the rows of FOLDER as list does, then follows the folder until interrupted (Ctrl+C):\n"
+    "      one JSON line per change, once the file has stopped changing for a second:\n"
+    "        {\"event\": \"added\", \"cells\": [...], \"tint\": ...}, the same with \"changed\",\n"
+    "        {\"event\": \"removed\", \"path\": \"...\"}. Exits with 0 when interrupted.\n"
     "  details [--lang FILE] [--settings FILE] REPLAY\n"
     "      Reads REPLAY as the battle details window does and writes one JSON object on one line,\n"
     "      with the keys in this order:\n"
@@ -55,6 +72,9 @@ constexpr std::string_view kHelp =
     "  --lang FILE       language file for names and messages; default: the \"Lang\" setting of\n"
     "                    the settings file, else rus.lng\n"
     "  --settings FILE   settings file (details only); default: ./Settings.ini\n"
+    "  --cache FILE      record cache (an SQLite database, created when missing): replays whose size\n"
+    "                    and time are unchanged are not read again; default: no cache\n"
+    "  --no-cache        read every replay, even with --cache (whose entries are then renewed)\n"
     "\n"
     "Message boxes the program would show are written to standard error as one line \"TITLE: TEXT\".\n"
     "Exit status: 0 on success, 2 for a usage error, 1 when the command could not be carried out.\n"
@@ -86,6 +106,8 @@ private:
 struct Arguments {
     std::optional<std::u16string> lang;
     std::optional<std::u16string> settings;
+    std::optional<std::u16string> cache;
+    bool noCache = false;
     std::vector<std::u16string> positional;
 };
 
@@ -94,7 +116,8 @@ struct FileOption {
     std::u16string_view name;
     std::optional<std::u16string> Arguments::*value;
 };
-constexpr FileOption kFileOptions[] = {{u"--lang", &Arguments::lang}, {u"--settings", &Arguments::settings}};
+constexpr FileOption kFileOptions[] = {
+    {u"--lang", &Arguments::lang}, {u"--settings", &Arguments::settings}, {u"--cache", &Arguments::cache}};
 
 // Splits options from positional arguments; nullopt (after a message) on an unknown option.
 std::optional<Arguments> parseArguments(const std::vector<std::u16string>& args, std::ostream& err) {
@@ -118,6 +141,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::u16string>& args,
             if (matched) break;
         }
         if (matched) continue;
+        if (a == u"--no-cache") {
+            parsed.noCache = true;
+            continue;
+        }
         if (a.size() > 1 && a[0] == u'-' && a != u"-") {
             err << "tapeloft-cli: unknown option '" << terminalBytes(a) << "' (see tapeloft-cli --help)\n";
             return std::nullopt;
@@ -138,17 +165,35 @@ Language loadLanguage(const std::u16string& explicitFile, const std::filesystem:
     return Language::load(pathFromText(name));
 }
 
+// The record cache named by --cache; none without it.
+std::optional<RecordCache> openCache(const Arguments& arguments, std::ostream& err) {
+    if (!arguments.cache) return std::nullopt;
+    RecordCache cache = RecordCache::open(pathFromText(*arguments.cache));
+    if (!cache.usable())
+        err << "tapeloft-cli: the record cache '" << terminalBytes(*arguments.cache)
+            << "' cannot be used; every replay is read\n";
+    return cache;
+}
+
 // The replay list of a folder, scanned as the program does; nullopt (after a message) when it is no folder.
 std::optional<ListModel> scanFolderArgument(const std::u16string& folder, const Language& language,
-                                            std::ostream& err) {
+                                            const Arguments& arguments, std::ostream& err,
+                                            std::optional<RecordCache>* keptCache = nullptr,
+                                            std::unordered_map<std::u16string, FileStamp>* stamps = nullptr) {
     std::error_code ec;
     if (!std::filesystem::is_directory(pathFromText(folder), ec)) {
         err << "tapeloft-cli: '" << terminalBytes(folder) << "' is not a folder\n";
         return std::nullopt;
     }
     ConsolePlatform platform(err);
+    std::optional<RecordCache> cache = openCache(arguments, err);
     ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
-    scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform);
+    ReplayScanOptions options;
+    options.cache = cache ? &*cache : nullptr;
+    options.ignoreCache = arguments.noCache;
+    options.stamps = stamps;
+    scanReplayFolder(folder, list, u"*", kReplayExtension, language, platform, options);
+    if (keptCache != nullptr) *keptCache = std::move(cache);
     return list;
 }
 
@@ -170,36 +215,133 @@ ScannedFolder scanForCommand(const Arguments& arguments, std::string_view comman
     }
     const Language language = loadLanguage(arguments.lang.value_or(u""), defaultSettingsFile());
     ScannedFolder scanned;
-    scanned.list = scanFolderArgument(arguments.positional[0], language, err);
+    scanned.list = scanFolderArgument(arguments.positional[0], language, arguments, err);
     scanned.status = scanned.list ? 0 : 1;
     return scanned;
+}
+
+// One row as a JSON line: {"cells": [...], "tint": ...}, with an event in front for watch.
+void appendRowLine(std::string& line, std::string_view event, const std::vector<std::u16string_view>& cells,
+                   bool tint) {
+    line.assign("{");
+    if (!event.empty()) {
+        line += "\"event\": \"";
+        line += event;
+        line += "\", ";
+    }
+    line += "\"cells\": [";
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        if (column > 0) line += ", ";
+        appendJsonString(line, cells[column]);
+    }
+    line += "], \"tint\": ";
+    line += tint ? "true" : "false";
+    line += "}\n";
+}
+
+void printRows(const ListModel& list, std::ostream& out) {
+    std::string line;
+    std::vector<std::u16string_view> cells;
+    for (int row = 0; row < list.rowCount(); ++row) {
+        cells.clear();
+        for (int column = 0; column < list.columnCount(); ++column)
+            cells.push_back(list.cell(row, column));
+        appendRowLine(line, {}, cells, list.backgroundColour(row, 0).has_value());
+        out << line;
+    }
 }
 
 int listCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const ScannedFolder scanned = scanForCommand(arguments, "list", 1, "one FOLDER", err);
     if (!scanned.list) return scanned.status;
-    const ListModel& list = *scanned.list;
-
-    std::string line;
-    for (int row = 0; row < list.rowCount(); ++row) {
-        line.assign("{\"cells\": [");
-        for (int column = 0; column < list.columnCount(); ++column) {
-            if (column > 0) line += ", ";
-            appendJsonString(line, list.cell(row, column));
-        }
-        line += "], \"tint\": ";
-        line += list.backgroundColour(row, 0).has_value() ? "true" : "false";
-        line += "}\n";
-        out << line;
-    }
+    printRows(*scanned.list, out);
     out.flush();
+    return out ? 0 : 1;
+}
+
+// How often watch looks at the folder: often enough that a replay settles within a second or so.
+constexpr int kWatchPollMilliseconds = 250;
+
+volatile std::sig_atomic_t stopWatching = 0;
+
+extern "C" void onStopSignal(int) {
+    stopWatching = 1;
+}
+
+// The cells of a record's row.
+std::vector<std::u16string_view> cellsOf(std::u16string_view row) {
+    std::vector<std::u16string_view> cells;
+    for (;;) {
+        const std::size_t lf = row.find(u'\n');
+        cells.push_back(row.substr(0, lf));
+        if (lf == std::u16string_view::npos) return cells;
+        row.remove_prefix(lf + 1);
+    }
+}
+
+int watchCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.settings || arguments.positional.size() != 1) {
+        err << "tapeloft-cli: watch takes one FOLDER and no --settings (see tapeloft-cli --help)\n";
+        return 2;
+    }
+    const std::u16string& folder = arguments.positional[0];
+    const Language language = loadLanguage(arguments.lang.value_or(u""), defaultSettingsFile());
+    std::optional<RecordCache> cache;
+    std::unordered_map<std::u16string, FileStamp> stamps;
+    const std::optional<ListModel> scanned =
+        scanFolderArgument(folder, language, arguments, err, &cache, &stamps);
+    if (!scanned) return 1;
+    printRows(*scanned, out);
+    out.flush();
+    std::unordered_set<std::u16string> scannedRowPaths;
+    for (int row = 0; row < scanned->rowCount(); ++row)
+        scannedRowPaths.emplace(scanned->cell(row, ColumnPath));
+
+    stopWatching = 0;
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+    ConsolePlatform platform(err);
+    const ExtractingRecordSource reader(language);
+    LiveFolder live(folder, reader);
+    live.reset(std::move(stamps));
+    std::string line;
+    while (!stopWatching && out) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kWatchPollMilliseconds));
+        std::vector<FreshRecord> fresh;
+        for (const LiveChange& change : live.poll(std::chrono::steady_clock::now())) {
+            const bool hadRow = scannedRowPaths.contains(change.path);
+            if (change.kind == LiveChange::Kind::Removed || change.kind == LiveChange::Kind::Unreadable) {
+                if (change.kind == LiveChange::Kind::Unreadable)
+                    reportUnreadable(change.path, language, platform);
+                if (!hadRow) continue;
+                scannedRowPaths.erase(change.path);
+                line.assign("{\"event\": \"removed\", \"path\": ");
+                appendJsonString(line, change.path);
+                line += "}\n";
+                out << line;
+                continue;
+            }
+            fresh.push_back({change.path, change.stamp, change.record});
+            appendRowLine(line, hadRow ? "changed" : "added", cellsOf(change.record.rowText),
+                          change.record.kind == BattleRecordKind::NoResults);
+            scannedRowPaths.insert(change.path);
+            out << line;
+        }
+        out.flush();
+        if (cache && !fresh.empty())
+            cache->update(withTrailingSeparator(folder), fresh, nullptr, language.fingerprint());
+    }
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     return out ? 0 : 1;
 }
 
 int exportCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const ScannedFolder scanned = scanForCommand(arguments, "export", 2, "FOLDER and OUT", err);
     if (!scanned.list) return scanned.status;
-    const ListExportResult result = exportSheetToXls(arguments.positional[1], sheetSourceOf(*scanned.list));
+    // The command line has no view: the new formats hold every column.
+    const ListExportResult result =
+        writeListFile(exportTargetOf(arguments.positional[1]), *scanned.list, ExportedColumns::All);
     if (!result.written) {
         err << "tapeloft-cli: " << terminalBytes(result.errorText) << '\n';
         return 1;
@@ -349,6 +491,7 @@ int run(const std::vector<std::u16string>& args, std::ostream& out, std::ostream
     if (command == u"list") return listCommand(*arguments, out, err);
     if (command == u"export") return exportCommand(*arguments, out, err);
     if (command == u"details") return detailsCommand(*arguments, out, err);
+    if (command == u"watch") return watchCommand(*arguments, out, err);
     err << "tapeloft-cli: unknown command '" << terminalBytes(command) << "' (see tapeloft-cli --help)\n";
     return 2;
 }

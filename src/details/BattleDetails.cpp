@@ -96,7 +96,9 @@ void readAchievements(const JsonValue& personal, std::int32_t vehicleId, const L
 std::optional<std::u16string> achievementName(std::int32_t code, const Language& language) {
     for (const builtin::NamedAchievement& a : builtin::achievements)
         if (a.code == code)
-            return a.message != builtin::kNoMessage ? language.message(a.message) : std::u16string(a.name);
+            return a.message != builtin::kNoMessage
+                       ? language.message(a.message)
+                       : language.lookup(builtin::kAchievementGroup, decimal(code), a.name);
     return std::nullopt;
 }
 

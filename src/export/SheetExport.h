@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/ExportResult.h"
 #include "export/XlsWriter.h"
 
 #include <functional>
@@ -19,20 +20,6 @@ struct SheetSource {
 inline constexpr int kExportedColumns = 33;
 // The row field of a cell has 16 bits and sheet row 0 is the header.
 inline constexpr int kMaxExportedRows = 65535;
-
-enum class ListExportError {
-    None,
-    TooManyRows, // more list rows than the sheet can number
-    Write,       // the writer failed; writeError says why
-};
-
-struct ListExportResult {
-    std::u16string fileName; // the final name, with ".xls" added where the rule asks for it
-    bool written = false;
-    ListExportError error = ListExportError::None;
-    XlsWriteError writeError = XlsWriteError::None;
-    std::u16string errorText; // empty when written
-};
 
 // The name the workbook is written under: given, unless its file part (after the last '\' or '/') lacks
 // the extension "xls" (case-sensitive), in which case ".xls" is appended. Never fails.

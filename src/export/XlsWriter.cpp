@@ -1,14 +1,11 @@
 #include "export/XlsWriter.h"
 
-#include "base/AtomicFile.h"
 #include "base/TextCodec.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <new>
-#include <random>
-#include <system_error>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -100,61 +97,6 @@ unsigned low8(int value) {
     return static_cast<unsigned>(value) & 0xFFu;
 }
 
-std::u16string describe(std::u16string_view what, const std::filesystem::path& path) {
-    std::u16string text(what);
-    text += u": ";
-    text += textFromPath(path);
-    return text;
-}
-
-std::u16string withReason(std::u16string text, const std::string& reason) {
-    if (!reason.empty()) {
-        text += u" (";
-        text += utf8ToUtf16(reason);
-        text += u")";
-    }
-    return text;
-}
-
-// A name of our own beside the target, so that the finished workbook can be renamed over it.
-std::filesystem::path temporaryName(const std::filesystem::path& folder) {
-    static std::random_device device;
-    static std::uint32_t counter = 0;
-    const std::uint32_t value = device() ^ (++counter * 0x9E3779B9u);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string name = ".~tapeloft-";
-    for (int shift = 28; shift >= 0; shift -= 4)
-        name.push_back(kHex[(value >> shift) & 0xFu]);
-    name += ".tmp";
-    return folder / name;
-}
-
-// Why an existing target cannot be replaced; None when it can (or does not exist).
-XlsWriteError targetProblem(const std::filesystem::path& target) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(target, ec);
-    if (!std::filesystem::exists(status)) return XlsWriteError::None;
-    if (std::filesystem::is_directory(status)) return XlsWriteError::TargetIsDirectory;
-    if (!std::filesystem::is_regular_file(status)) return XlsWriteError::TargetNotRegularFile;
-    // Renaming over a file ignores its own permissions; honour the read-only mark ourselves.
-    if ((status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
-        return XlsWriteError::TargetReadOnly;
-    return XlsWriteError::None;
-}
-
-std::u16string_view targetProblemText(XlsWriteError error) {
-    switch (error) {
-    case XlsWriteError::TargetIsDirectory:
-        return u"The name belongs to a folder";
-    case XlsWriteError::TargetNotRegularFile:
-        return u"The name belongs to something that is not a file";
-    case XlsWriteError::TargetReadOnly:
-        return u"The file is read-only";
-    default:
-        return u"The file cannot be replaced";
-    }
-}
-
 #ifdef _WIN32
 // Character by character, so that a double-byte code page is never cut inside a character. A character the
 // code page lacks is one '?', as the table elsewhere writes it: no look-alike letter, and one for an emoji's
@@ -211,94 +153,52 @@ XlsWriter::~XlsWriter() {
     discard();
 }
 
-void XlsWriter::fail(XlsWriteError error, std::u16string text) {
-    error_ = error;
-    errorText_ = std::move(text);
-}
-
 // Drops the unfinished workbook: closes and removes the temporary file.
 void XlsWriter::discard() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    if (!temporary_.empty()) {
-        std::error_code ec;
-        std::filesystem::remove(temporary_, ec);
-        temporary_.clear();
-    }
+    out_.discard();
     pending_.clear();
     pending_.shrink_to_fit();
-    writeFailed_ = false;
-    systemError_ = 0;
 }
 
-void XlsWriter::noteWriteFailure() {
-    if (!writeFailed_) systemError_ = errno;
-    writeFailed_ = true;
+bool XlsWriter::requireOpen() {
+    if (isOpen()) return true;
+    out_.fail(XlsWriteError::NotOpen, u"No workbook is open");
+    return false;
 }
 
 bool XlsWriter::flushPending() {
-    if (pending_.empty()) return !writeFailed_;
-    const bool ok = std::fwrite(pending_.data(), 1, pending_.size(), file_) == pending_.size();
+    if (pending_.empty()) return !out_.writeFailed();
+    const bool ok = std::fwrite(pending_.data(), 1, pending_.size(), out_.stream()) == pending_.size();
     pending_.clear();
-    if (!ok) noteWriteFailure();
+    if (!ok) out_.noteWriteFailure(errno);
     return ok;
 }
 
 // Hands one record to the sink. After a failed write nothing more is written: the workbook is lost
 // anyway, and close will say so.
 bool XlsWriter::emit(const std::string& record) {
-    if (writeFailed_) return false;
+    if (out_.writeFailed()) return false;
     if (sink_ == Sink::Unbuffered) {
-        if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) noteWriteFailure();
-        return !writeFailed_;
+        if (std::fwrite(record.data(), 1, record.size(), out_.stream()) != record.size())
+            out_.noteWriteFailure(errno);
+        return !out_.writeFailed();
     }
     try {
         pending_ += record;
     } catch (const std::bad_alloc&) {
-        errno = ENOMEM;
-        noteWriteFailure();
+        out_.noteWriteFailure(ENOMEM);
         return false;
     }
     return pending_.size() < kFlushThreshold || flushPending();
 }
 
 bool XlsWriter::open(std::u16string_view fileName) {
-    if (file_ != nullptr) {
-        fail(XlsWriteError::AlreadyOpen, u"A workbook is already open");
+    if (isOpen()) {
+        out_.fail(XlsWriteError::AlreadyOpen, u"A workbook is already open");
         return false;
     }
-    error_ = XlsWriteError::None;
-    errorText_.clear();
-    target_ = pathFromText(fileName);
-
-    const XlsWriteError problem = targetProblem(target_);
-    if (problem != XlsWriteError::None) {
-        fail(problem, describe(targetProblemText(problem), target_));
-        return false;
-    }
-    std::filesystem::path folder = target_.parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
-        fail(XlsWriteError::FolderMissing, describe(u"The folder does not exist", folder));
-        return false;
-    }
-    for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
-        temporary_ = temporaryName(folder);
-        errno = 0;
-        file_ = createNewFile(temporary_);
-        if (file_ == nullptr && errno != EEXIST) break;
-    }
-    if (file_ == nullptr) {
-        const int code = errno;
-        temporary_.clear();
-        fail(XlsWriteError::CannotCreate, withReason(describe(u"Cannot create a file in the folder", folder),
-                                                     std::generic_category().message(code)));
-        return false;
-    }
-    if (sink_ == Sink::Unbuffered) std::setvbuf(file_, nullptr, _IONBF, 0);
+    if (!out_.open(fileName)) return false;
+    if (sink_ == Sink::Unbuffered) std::setvbuf(out_.stream(), nullptr, _IONBF, 0);
 
     std::string bof = recordHeader(kBof, 4);
     put16(bof, 0x0002); // BIFF2
@@ -307,36 +207,26 @@ bool XlsWriter::open(std::u16string_view fileName) {
     for (std::size_t i = 0; ok && i < kFormats.size(); ++i)
         ok = emit(countedTextRecord(kFormat, kFormats[i]));
     if (!ok) {
-        const int code = systemError_;
+        const std::u16string text = out_.writeFailureText();
         discard();
-        fail(XlsWriteError::WriteFailed, withReason(describe(u"Cannot write the file", target_),
-                                                    code != 0 ? std::generic_category().message(code) : ""));
+        out_.fail(XlsWriteError::WriteFailed, text);
         return false;
     }
     return true;
 }
 
 bool XlsWriter::writeCodePage(int codePage) {
-    if (file_ == nullptr) {
-        fail(XlsWriteError::NotOpen, u"No workbook is open");
-        return false;
-    }
+    if (!requireOpen()) return false;
     return emit(record16(kCodePage, low16(codePage)));
 }
 
 bool XlsWriter::writePrintGridlines(int flag) {
-    if (file_ == nullptr) {
-        fail(XlsWriteError::NotOpen, u"No workbook is open");
-        return false;
-    }
+    if (!requireOpen()) return false;
     return emit(record16(kPrintGridlines, flag != 0 ? 1 : 0));
 }
 
 bool XlsWriter::writeFont(std::u16string_view name, int points, int style) {
-    if (file_ == nullptr) {
-        fail(XlsWriteError::NotOpen, u"No workbook is open");
-        return false;
-    }
+    if (!requireOpen()) return false;
     const std::string bytes = xlsText(name);
     std::string out = recordHeader(kFont, bytes.size() + 5);
     put16(out, (static_cast<unsigned>(points) * 20u) & 0xFFFFu);
@@ -349,10 +239,7 @@ bool XlsWriter::writeFont(std::u16string_view name, int points, int style) {
 
 bool XlsWriter::writeLabel(std::u16string_view text, int row, int column, int numberFormat, int alignment,
                            int protection, int fontBits) {
-    if (file_ == nullptr) {
-        fail(XlsWriteError::NotOpen, u"No workbook is open");
-        return false;
-    }
+    if (!requireOpen()) return false;
     const std::string bytes = xlsText(text);
     std::string out = recordHeader(kLabel, bytes.size() + 8);
     put16(out, low16(row));
@@ -366,43 +253,13 @@ bool XlsWriter::writeLabel(std::u16string_view text, int row, int column, int nu
 }
 
 bool XlsWriter::close() {
-    if (file_ == nullptr) {
-        fail(XlsWriteError::NotOpen, u"No workbook is open");
-        return false;
-    }
+    if (!requireOpen()) return false;
     emit(recordHeader(kEof, 0));
     flushPending();
-    if (std::fflush(file_) != 0) noteWriteFailure();
-    if (std::fclose(file_) != 0) noteWriteFailure();
-    file_ = nullptr;
-    if (writeFailed_) {
-        const int code = systemError_;
-        discard();
-        fail(XlsWriteError::WriteFailed, withReason(describe(u"Cannot write the file", target_),
-                                                    code != 0 ? std::generic_category().message(code) : ""));
-        return false;
-    }
-    // The target may have changed since open.
-    const XlsWriteError problem = targetProblem(target_);
-    if (problem != XlsWriteError::None) {
-        discard();
-        fail(problem, describe(targetProblemText(problem), target_));
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary_, target_, ec);
-    if (ec) {
-        discard();
-        fail(XlsWriteError::CannotReplace,
-             withReason(describe(u"Cannot replace the file", target_), ec.message()));
-        return false;
-    }
-    temporary_.clear();
+    const bool committed = out_.commit();
+    pending_.clear();
     pending_.shrink_to_fit();
-    systemError_ = 0;
-    error_ = XlsWriteError::None;
-    errorText_.clear();
-    return true;
+    return committed;
 }
 
 } // namespace tapeloft

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "export/ReplacingFile.h"
+
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -10,18 +10,7 @@
 namespace tapeloft {
 
 // Why the last failing writer operation failed.
-enum class XlsWriteError {
-    None,
-    NotOpen,              // a record operation or close without an open workbook
-    AlreadyOpen,          // open while a workbook is open
-    TargetIsDirectory,    // the target name is a folder
-    TargetNotRegularFile, // the target exists but is a device, pipe or the like
-    TargetReadOnly,       // the existing target is marked read-only
-    FolderMissing,        // the target's folder does not exist
-    CannotCreate,         // the temporary file beside the target could not be created
-    WriteFailed,          // writing, flushing or closing the temporary file failed
-    CannotReplace,        // the finished file could not be moved over the target
-};
+using XlsWriteError = ExportFileError;
 
 // Record layer of the workbook: open, then records, then close. The workbook goes to a temporary file
 // beside the target; close moves it over the target only when every byte was written, so a failed
@@ -62,28 +51,21 @@ public:
     // failed or the target could not be replaced.
     bool close();
 
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return out_.stream() != nullptr; }
     // The reason of the last failure; None after a successful close.
-    XlsWriteError error() const { return error_; }
+    XlsWriteError error() const { return out_.error(); }
     // A readable description of the last failure naming the file; empty when there was none.
-    const std::u16string& errorText() const { return errorText_; }
+    const std::u16string& errorText() const { return out_.errorText(); }
 
 private:
     bool emit(const std::string& record);
     bool flushPending();
-    void noteWriteFailure();
-    void fail(XlsWriteError error, std::u16string text);
+    bool requireOpen();
     void discard();
 
     Sink sink_;
-    std::FILE* file_ = nullptr;
-    std::filesystem::path target_;
-    std::filesystem::path temporary_;
+    ReplacingFile out_;
     std::string pending_;
-    bool writeFailed_ = false;
-    int systemError_ = 0; // errno of the first failed write
-    XlsWriteError error_ = XlsWriteError::None;
-    std::u16string errorText_;
 };
 
 // The code page xlsText writes in, for the workbook's CODEPAGE record: the system's ANSI code page on

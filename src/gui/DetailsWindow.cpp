@@ -166,19 +166,19 @@ void DetailsWindow::build() {
     addFrame(25, {463, 375, 170, 210}, MsgSpotted, Anchor::Bottom);
     addFrame(26, {640, 375, 153, 210}, MsgAchievements, Anchor::Bottom);
 
-    QLineEdit* player = addField(153, {75, 25, 130, 15}, toQString(builtin::detailsPlaceholders.player));
+    QLineEdit* player = addField(153, {75, 25, 130, 15}, placeholder(builtin::PlaceholderPlayer));
     QPalette green = player->palette();
     green.setColor(QPalette::Base, qColour(kPlayerGreen));
     player->setPalette(green);
-    addField(154, {75, 45, 130, 15}, toQString(builtin::detailsPlaceholders.map));
-    addField(155, {75, 65, 130, 15}, toQString(builtin::detailsPlaceholders.result));
-    addField(156, {75, 85, 130, 15}, toQString(builtin::detailsPlaceholders.frags));
+    addField(154, {75, 45, 130, 15}, placeholder(builtin::PlaceholderMap));
+    addField(155, {75, 65, 130, 15}, placeholder(builtin::PlaceholderResult));
+    addField(156, {75, 85, 130, 15}, placeholder(builtin::PlaceholderFrags));
     addLabel(41, {205, 25, 60, 15}, MsgNationHeader, false);
-    addField(157, {270, 25, 130, 15}, toQString(builtin::detailsPlaceholders.nation));
-    addField(158, {270, 45, 110, 15}, toQString(builtin::detailsPlaceholders.vehicle));
-    addField(159, {270, 65, 130, 15}, toQString(builtin::detailsPlaceholders.xp));
-    addField(160, {270, 85, 130, 15}, toQString(builtin::detailsPlaceholders.credits));
-    addField(161, {505, 25, 60, 15}, toQString(builtin::detailsPlaceholders.shots));
+    addField(157, {270, 25, 130, 15}, placeholder(builtin::PlaceholderNation));
+    addField(158, {270, 45, 110, 15}, placeholder(builtin::PlaceholderVehicle));
+    addField(159, {270, 65, 130, 15}, placeholder(builtin::PlaceholderXp));
+    addField(160, {270, 85, 130, 15}, placeholder(builtin::PlaceholderCredits));
+    addField(161, {505, 25, 60, 15}, placeholder(builtin::PlaceholderShots));
 
     priceField_ = addField(162, {505, 45, 90, 15}, QStringLiteral("0"));
     priceField_->setReadOnly(false);
@@ -187,11 +187,11 @@ void DetailsWindow::build() {
         new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(kPricePattern)), priceField_));
     priceField_->setToolTip(toQString(state_.message(MsgShellPriceTip)));
 
-    addField(163, {505, 65, 90, 15}, toQString(builtin::detailsPlaceholders.ammunitionCost));
-    addField(164, {505, 85, 90, 15}, toQString(builtin::detailsPlaceholders.repair));
-    addField(165, {700, 25, 84, 15}, toQString(builtin::detailsPlaceholders.damageReceived));
-    addField(166, {700, 45, 84, 15}, toQString(builtin::detailsPlaceholders.netCredits));
-    addField(167, {635, 85, 144, 15}, toQString(builtin::detailsPlaceholders.date));
+    addField(163, {505, 65, 90, 15}, placeholder(builtin::PlaceholderAmmunitionCost));
+    addField(164, {505, 85, 90, 15}, placeholder(builtin::PlaceholderRepair));
+    addField(165, {700, 25, 84, 15}, placeholder(builtin::PlaceholderDamageReceived));
+    addField(166, {700, 45, 84, 15}, placeholder(builtin::PlaceholderNetCredits));
+    addField(167, {635, 85, 144, 15}, placeholder(builtin::PlaceholderDate));
 
     addPlainList(171, {17, 391, 205, 185}, list171_);
     addPlainList(172, {244, 391, 205, 185}, list172_);
@@ -237,6 +237,10 @@ void DetailsWindow::place(QWidget* widget, int number, QRect rect, Anchor anchor
     widget->setGeometry(rect);
     controls_[number] = widget;
     placements_.push_back({widget, rect, anchor});
+}
+
+QString DetailsWindow::placeholder(int field) const {
+    return toQString(state_.message(MsgFirstDetailsPlaceholder + field));
 }
 
 void DetailsWindow::addFrame(int number, QRect rect, MessageId message, Anchor anchor) {

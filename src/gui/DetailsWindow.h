@@ -80,6 +80,8 @@ private:
     void build();
     QTableView* addTeamList(int number, TeamSide side);
     void addFrame(int number, QRect rect, MessageId message, Anchor anchor);
+    // The text a summary field shows before a battle fills it (builtin::DetailsPlaceholder).
+    QString placeholder(int field) const;
     void addLabel(int number, QRect rect, MessageId message, bool bold);
     QLineEdit* addField(int number, QRect rect, const QString& initialText);
     QTableView* addPlainList(int number, QRect rect, ListModel& list);

@@ -5,6 +5,7 @@
 #include "app/WindowPlacement.h"
 #include "gui/AboutWindow.h"
 #include "gui/FilterHeader.h"
+#include "gui/FolderTracker.h"
 #include "gui/Icons.h"
 #include "gui/ListTableModel.h"
 #include "gui/ListViewBinder.h"
@@ -25,6 +26,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace tapeloft {
@@ -33,6 +35,8 @@ namespace {
 
 // Stored sizes below this are taken for damage and replaced by the built size.
 constexpr int kSmallestRestoredSide = 100;
+// How long a remark stays in the status bar before the row counts come back.
+constexpr int kNoticeMilliseconds = 10000;
 
 // A list that draws its selection in the active colours only while it has the keyboard focus, so that its
 // palette's inactive colours decide whether the selection stays visible without it.
@@ -80,6 +84,8 @@ MainWindow::MainWindow(AppState& state, Platform* platform, FileOperations* file
       replayParts_(std::make_unique<ListParts>()), favouriteParts_(std::make_unique<ListParts>()) {
     build();
     commands_.setListener(this);
+    tracker_ = new FolderTracker([this] { return commands_.pollLive(std::chrono::steady_clock::now()); },
+                                 [this] { return commands_.watchedFolders(); }, this);
 }
 
 MainWindow::~MainWindow() {
@@ -317,7 +323,13 @@ void MainWindow::folderChanged(ReplayListKind kind) {
     field->setCursorPosition(0);
 }
 
+void MainWindow::notice(std::u16string_view text) {
+    statusBar_->showMessage(toQString(text), kNoticeMilliseconds);
+}
+
 void MainWindow::statusChanged() {
+    // Scans, moves and folder choices all end here: the folders to watch may have changed.
+    if (tracker_) tracker_->refresh();
     statusFields_[0]->setText(toQString(commands_.statusText(ReplayListKind::Replays)));
     statusFields_[1]->setText(toQString(commands_.statusText(ReplayListKind::Favourites)));
 }
@@ -377,7 +389,8 @@ void MainWindow::dispatch(int window, int control, UiEvent event) {
         commands_.chooseFolder(Kind::Favourites);
         break;
     case kRescanButton:
-        commands_.rescan();
+        // With Shift every replay is read again, whatever the record cache holds.
+        commands_.rescan(QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
         break;
     case kExportReplaysButton:
         commands_.exportList(Kind::Replays);
@@ -447,6 +460,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::exitSequence() {
     closing_ = true;
+    delete tracker_;
+    tracker_ = nullptr;
     const QRect frame = frameGeometry();
     commands_.saveOnExit(frame.x(), frame.y(), width(), height());
     delete about_.data();

@@ -28,6 +28,7 @@ namespace tapeloft {
 struct AppState;
 class AboutWindow;
 class FilterHeader;
+class FolderTracker;
 class ListTableModel;
 class Platform;
 class QtPlatform;
@@ -86,6 +87,7 @@ public:
     QString statusText(int field) const;
     // The open About window, or null.
     AboutWindow* aboutWindow() const;
+    FolderTracker* folderTracker() const { return tracker_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -114,6 +116,7 @@ private:
 
     void folderChanged(ReplayListKind kind) override;
     void statusChanged() override;
+    void notice(std::u16string_view text) override;
 
     AppState& state_;
     std::unique_ptr<QtPlatform> ownPlatform_;
@@ -130,6 +133,7 @@ private:
     std::unique_ptr<ListParts> replayParts_;
     std::unique_ptr<ListParts> favouriteParts_;
     QPointer<AboutWindow> about_;
+    FolderTracker* tracker_ = nullptr;
 
     std::function<void(const std::u16string&)> detailsOpener_;
     std::function<void()> settingsOpener_;

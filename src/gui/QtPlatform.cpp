@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tapeloft {
 
 namespace {
@@ -130,12 +132,16 @@ std::optional<std::u16string> QtPlatform::chooseFolderFrom(std::u16string_view t
     return fromQString(native);
 }
 
-std::optional<std::u16string> QtPlatform::chooseSaveFile(std::u16string_view title,
+std::optional<SaveFileChoice> QtPlatform::chooseSaveFile(std::u16string_view title,
                                                          std::u16string_view filter) {
+    const QString filters = qtFileFilter(filter);
+    QString selected;
     const QString file =
-        QFileDialog::getSaveFileName(parent_, toQString(title), QString(), qtFileFilter(filter));
+        QFileDialog::getSaveFileName(parent_, toQString(title), QString(), filters, &selected);
     if (file.isEmpty()) return std::nullopt;
-    return fromQString(QDir::toNativeSeparators(file));
+    const qsizetype type = filters.split(QStringLiteral(";;")).indexOf(selected);
+    return SaveFileChoice{fromQString(QDir::toNativeSeparators(file)),
+                          static_cast<int>(std::max<qsizetype>(type, 0))};
 }
 
 bool QtPlatform::openWithAssociatedProgram(std::u16string_view target) {

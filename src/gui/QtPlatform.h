@@ -36,7 +36,7 @@ public:
     // Opens at startFolder when it exists.
     std::optional<std::u16string> chooseFolderFrom(std::u16string_view title,
                                                    std::u16string_view startFolder) override;
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
+    std::optional<SaveFileChoice> chooseSaveFile(std::u16string_view title,
                                                  std::u16string_view filter) override;
     // Opens http and https addresses, file: addresses and existing local files; false for anything else
     // (other schemes, missing files) and when the desktop refused.

@@ -36,9 +36,9 @@ std::u16string joinCells(const Cells& cells) {
     return row;
 }
 
-std::u16string battleTypeName(std::int32_t type) {
-    if (type < 1 || type >= static_cast<std::int32_t>(std::size(builtin::battleTypeNames))) return {};
-    return std::u16string(builtin::battleTypeNames[type]);
+std::u16string battleTypeName(std::int32_t type, const Language& language) {
+    if (type < 1 || type > builtin::kBattleTypeCount) return {};
+    return language.message(MsgFirstBattleType + type - 1);
 }
 
 // Minutes and seconds of the time of day s seconds after midnight, as "mm.ss"; hours are dropped.
@@ -94,6 +94,7 @@ BattleRecord extractBattleRecord(std::u16string_view path, const Language& langu
 BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_view path,
                                     const Language& language) {
     BattleRecord record;
+    record.contentRead = blocks.status != ReplayStatus::NotOpened;
     Cells cells;
     cells[ColumnPath] = path;
     // A row cannot hold a path with a line feed (see joinCells), and a changed one would name another file.
@@ -182,7 +183,7 @@ BattleRecord battleRecordFromBlocks(const ReplayBlocks& blocks, std::u16string_v
     if (killer != 0) cells[ColumnKiller] = r.element(1).member(decimal(killer)).member(u"name").text();
     cells[ColumnGameMode] = mode;
     cells[ColumnServer] = d.member(u"serverName").text();
-    cells[ColumnBattleType] = battleTypeName(d.member(u"battleType").integerValue());
+    cells[ColumnBattleType] = battleTypeName(d.member(u"battleType").integerValue(), language);
     cells[ColumnEquipmentCost] = decimal(equipCost);
     cells[ColumnClientVersion] = d.member(u"clientVersionFromXml").text();
     cells[ColumnAchievements] = decimal(p.member(u"achievements").count());

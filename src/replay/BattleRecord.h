@@ -22,6 +22,8 @@ enum class BattleRecordKind {
 struct BattleRecord {
     BattleRecordKind kind = BattleRecordKind::Unreadable;
     std::u16string rowText; // the 40 cells joined by line feeds, for the kinds that make a row
+    // False when the file could not be opened or read: the record says nothing about its content.
+    bool contentRead = false;
 };
 
 // Reads one replay; never fails: a problem shows in the kind.

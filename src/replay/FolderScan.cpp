@@ -95,15 +95,23 @@ struct Level {
     fs::directory_iterator it;
 };
 
+struct NoFolders {
+    void operator()(const std::u16string&) const {}
+};
+
 // Calls onEntry(parent, name, reachable) for every file, and with reachable false for every entry that
 // cannot be told (EntryType::Unreachable) or opened for its length, so that the caller reports it
-// whatever its name.
-template <class OnEntry> void walkTree(std::u16string_view root, OnEntry&& onEntry) {
+// whatever its name; onFolder(folder) for every folder listed, the root first, each with its trailing
+// separator.
+template <class OnEntry, class OnFolder = NoFolders>
+void walkTree(std::u16string_view root, OnEntry&& onEntry, OnFolder&& onFolder = {}) {
     std::vector<Level> stack;
-    auto open = [&stack](std::u16string folder) {
+    auto open = [&stack, &onFolder](std::u16string folder) {
         std::error_code ec;
         fs::directory_iterator it(pathFromText(folder), fs::directory_options::skip_permission_denied, ec);
-        if (!ec) stack.push_back({std::move(folder), std::move(it)});
+        if (ec) return;
+        onFolder(folder);
+        stack.push_back({std::move(folder), std::move(it)});
     };
     if (tooLongToOpen(withTrailingSeparator(root))) {
         onEntry(std::u16string(), std::u16string(root), false);
@@ -160,6 +168,19 @@ std::int32_t countFolderFiles(std::u16string_view folder) {
     return count;
 }
 
+ReplayFolderListing listReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
+                                     std::u16string_view extensionFilter) {
+    ReplayFolderListing listing;
+    walkTree(
+        folder,
+        [&](const std::u16string& parent, const std::u16string& name, bool reachable) {
+            if (!reachable || acceptsName(name, nameFilter, extensionFilter))
+                listing.files.push_back(parent + name);
+        },
+        [&](const std::u16string& listed) { listing.folders.push_back(listed); });
+    return listing;
+}
+
 void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter,
                       const std::function<void(const std::u16string& path)>& onFile) {
@@ -180,8 +201,8 @@ constexpr std::size_t kCallerBatch = 16;
 // one in file order; a worker's exception comes out of take() on the calling thread, at that file.
 class RecordPipeline final {
 public:
-    RecordPipeline(const std::vector<std::u16string>& paths, const Language& language, int workers)
-        : paths_(paths), language_(language), slots_(std::min(kReadAhead, paths.size())),
+    RecordPipeline(const std::vector<std::u16string>& paths, const RecordSource& source, int workers)
+        : paths_(paths), source_(source), slots_(std::min(kReadAhead, paths.size())),
           refill_(std::max<std::size_t>(1, slots_.size() / 4)),
           batch_(std::max<std::size_t>(1, std::min(kCallerBatch, slots_.size() / 4))) {
         const auto wanted = std::min(static_cast<std::size_t>(workers), paths.size());
@@ -209,7 +230,7 @@ public:
 
     // The record of file `index`; indices must come in order 0, 1, 2, ...
     BattleRecord take(std::size_t index) {
-        if (threads_.empty()) return extractBattleRecord(paths_[index], language_);
+        if (threads_.empty()) return source_.record(paths_[index]);
         Slot& slot = slots_[index % slots_.size()];
         std::unique_lock lock(mutex_);
         if (!slot.ready) {
@@ -258,7 +279,7 @@ private:
             lock.unlock();
             Slot done;
             try {
-                done.record = extractBattleRecord(paths_[index], language_);
+                done.record = source_.record(paths_[index]);
             } catch (...) {
                 done.error = std::current_exception();
             }
@@ -273,7 +294,7 @@ private:
     }
 
     const std::vector<std::u16string>& paths_;
-    const Language& language_;
+    const RecordSource& source_;
     std::vector<Slot> slots_; // record i lives in slot i % size until taken
     const std::size_t refill_;
     const std::size_t batch_;
@@ -309,8 +330,18 @@ void report(FolderScanObserver& observer, const std::u16string& path, const Batt
 
 } // namespace
 
+BattleRecord ExtractingRecordSource::record(const std::u16string& path) const {
+    return extractBattleRecord(path, language_);
+}
+
 void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
                      std::u16string_view extensionFilter, const Language& language,
+                     FolderScanObserver& observer, int workers) {
+    scanReplayFiles(folder, nameFilter, extensionFilter, ExtractingRecordSource(language), observer, workers);
+}
+
+void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+                     std::u16string_view extensionFilter, const RecordSource& source,
                      FolderScanObserver& observer, int workers) {
     workers = workerCount(workers);
     if (workers == 1) {
@@ -318,7 +349,7 @@ void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
         std::int32_t counter = 0;
         walkReplayFolder(folder, nameFilter, extensionFilter, [&](const std::u16string& path) {
             observer.fileReached(path, counter);
-            report(observer, path, extractBattleRecord(path, language));
+            report(observer, path, source.record(path));
             observer.fileDone();
             ++counter;
         });
@@ -333,7 +364,7 @@ void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
         if (!reachable || acceptsName(name, nameFilter, extensionFilter)) paths.push_back(parent + name);
     });
     observer.filesCounted(count);
-    RecordPipeline pipeline(paths, language, workers);
+    RecordPipeline pipeline(paths, source, workers);
     for (std::size_t i = 0; i < paths.size(); ++i) {
         observer.fileReached(paths[i], static_cast<std::int32_t>(i));
         report(observer, paths[i], pipeline.take(i));

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tapeloft {
 
@@ -15,6 +16,15 @@ inline constexpr std::u16string_view kReplayExtension = u"ivlreplay";
 // Number of files in the folder and every folder below it, whatever their names; an unreadable
 // folder counts 0. Links to folders are not followed; links count only when they lead to a regular file.
 std::int32_t countFolderFiles(std::u16string_view folder);
+
+// The files walkReplayFolder would give, in the order of the walk, and every folder it could list (the root
+// first, each with its trailing separator); both empty when the root cannot be listed.
+struct ReplayFolderListing final {
+    std::vector<std::u16string> files;
+    std::vector<std::u16string> folders;
+};
+ReplayFolderListing listReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
+                                     std::u16string_view extensionFilter);
 
 // Walks the tree depth-first in listing order and calls onFile with the full path of every file whose
 // lower-cased base name and extension pass the filters ("*" passes anything). Folders that cannot be
@@ -44,9 +54,31 @@ public:
     virtual void fileDone() {}
 };
 
-// Extracts the battle record of every accepted file below the folder and reports it to the observer.
-// Files are read by `workers` background threads (0: one per core; 1: none, the plain walk); what the
-// observer hears is the same either way.
+// Where a scan gets the record of a file. Called on the scan's worker threads, so it must be safe to call
+// from several at once.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    virtual BattleRecord record(const std::u16string& path) const = 0;
+};
+
+// The record as the file holds it: read and extracted in the language.
+class ExtractingRecordSource final : public RecordSource {
+public:
+    explicit ExtractingRecordSource(const Language& language) : language_(language) {}
+    BattleRecord record(const std::u16string& path) const override;
+
+private:
+    const Language& language_;
+};
+
+// Reports the battle record of every accepted file below the folder to the observer. Records come from
+// `source` on `workers` background threads (0: one per core; 1: none, the plain walk); what the observer
+// hears is the same either way.
+void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
+                     std::u16string_view extensionFilter, const RecordSource& source,
+                     FolderScanObserver& observer, int workers = 0);
+// The same, each record read and extracted in the language.
 void scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
                      std::u16string_view extensionFilter, const Language& language,
                      FolderScanObserver& observer, int workers = 0);

@@ -111,7 +111,7 @@ TEST(BadProgramFiles, GarbageLanguageKeysReadOnlyTheirExactNames) {
     EXPECT_EQ(language.message(3), u"three");
     EXPECT_EQ(language.message(7), u"n/a"); // "txt007" is another key
     EXPECT_EQ(language.message(0), u"n/a");
-    EXPECT_EQ(language.message(121), u"n/a");
+    EXPECT_EQ(language.message(Language::messageCount + 1), u"n/a");
     EXPECT_EQ(language.lookup(u"mapnames", u""), u"nameless");
 }
 

@@ -206,53 +206,57 @@ EXPECT_TRUE(fs::is_directory(s.dir.path() / "ColumnOrder.Dat"));
     expectMessages(s, {s.msg(116) + u"Settings.ini", s.msg(116) + u"ColumnOrder.Dat"});
     EXPECT_EQ(readBytes(s.settings()), settingsBefore);
     EXPECT_EQ(readBytes(s.dir.path() / "ColumnOrder.Dat"), orderBefore);
-    // Nothing but the two files and the replay folders is left in the work folder.
+    // Nothing but the two files, the record cache and the replay folders is left in the work folder.
     for (const auto& entry : fs::directory_iterator(s.dir.path()))
         EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "Settings.ini" ||
-                    entry.path().filename() == "ColumnOrder.Dat")
+                    entry.path().filename() == "ColumnOrder.Dat" ||
+                    entry.path().filename().string().starts_with("RecordCache.sqlite"))
             << entry.path();
 }
 #endif
 }
 
-TEST(FaultInjection, AWorkbookThatCannotBeWrittenIsReportedAndAnOldOneKept) {
-    Session s;
-    const fs::path old = s.dir.write("out/old.xls", "an older workbook");
-    const fs::path folder = s.dir.path() / "out" / "folder.xls";
-    fs::create_directory(folder);
-    struct Case {
-        const char* name;
-        fs::path target;
-        std::size_t sizeLimit; // 0: none
-    };
-    const Case cases[] = {
-        {"a folder in its place", folder, 0},
-        {"its folder is missing", s.dir.path() / "missing" / "x.xls", 0},
+TEST(FaultInjection, AnExportThatCannotBeWrittenIsReportedAndAnOldFileKept) {
+    for (const std::string extension : {".xls", ".xlsx", ".csv"}) {
+        SCOPED_TRACE(extension);
+        Session s;
+        const fs::path old = s.dir.write("out/old" + extension, "an older export");
+        const fs::path folder = s.dir.path() / "out" / ("folder" + extension);
+        fs::create_directory(folder);
+        struct Case {
+            const char* name;
+            fs::path target;
+            std::size_t sizeLimit; // 0: none
+        };
+        const Case cases[] = {
+            {"a folder in its place", folder, 0},
+            {"its folder is missing", s.dir.path() / "missing" / ("x" + extension), 0},
 #ifndef _WIN32
-        {"the disk fills half-way", old, 1000},
+            {"the disk fills half-way", old, 1000},
 #endif
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        s.platform.messages.clear();
-        s.platform.saveAnswers.push_back(textFromPath(c.target));
-        ExportOutcome outcome = ExportOutcome::Cancelled;
-        if (c.sizeLimit != 0) {
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            s.platform.messages.clear();
+            s.platform.saveAnswers.push_back(textFromPath(c.target));
+            ExportOutcome outcome = ExportOutcome::Cancelled;
+            if (c.sizeLimit != 0) {
 #ifndef _WIN32
-            FileSizeLimit limit(c.sizeLimit);
-            ASSERT_TRUE(limit.active());
-            outcome = s.commands->exportList(ReplayListKind::Replays);
+                FileSizeLimit limit(c.sizeLimit);
+                ASSERT_TRUE(limit.active());
+                outcome = s.commands->exportList(ReplayListKind::Replays);
 #endif
-        } else {
-            outcome = s.commands->exportList(ReplayListKind::Replays);
+            } else {
+                outcome = s.commands->exportList(ReplayListKind::Replays);
+            }
+            EXPECT_EQ(outcome, ExportOutcome::Failed);
+            ASSERT_EQ(s.platform.messages.size(), 1u);
+            EXPECT_EQ(s.platform.messages[0].title, s.msg(78));
+            EXPECT_EQ(s.platform.messages[0].text.rfind(s.msg(116) + textFromPath(c.target), 0), 0u);
+            EXPECT_TRUE(s.platform.questions.empty()); // never asked to open a file that is not there
         }
-        EXPECT_EQ(outcome, ExportOutcome::Failed);
-        ASSERT_EQ(s.platform.messages.size(), 1u);
-        EXPECT_EQ(s.platform.messages[0].title, s.msg(78));
-        EXPECT_EQ(s.platform.messages[0].text.rfind(s.msg(116), 0), 0u);
-        EXPECT_TRUE(s.platform.questions.empty()); // never asked to open a workbook that is not there
+        EXPECT_EQ(readBytes(old), "an older export");
+        EXPECT_TRUE(fs::is_empty(folder));
+        EXPECT_EQ(std::distance(fs::directory_iterator(s.dir.path() / "out"), fs::directory_iterator()), 2);
     }
-    EXPECT_EQ(readBytes(old), "an older workbook");
-    EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_EQ(std::distance(fs::directory_iterator(s.dir.path() / "out"), fs::directory_iterator()), 2);
 }

@@ -77,3 +77,52 @@ TEST(ExportList, FailureIsShownInsteadOfTheQuestionAndKeepsTheOldFile) {
     EXPECT_EQ(f.platform.messages.size(), 2u);
     EXPECT_EQ(readBytes(target), "precious");
 }
+
+TEST(ExportList, TheNameOrThePickedTypeChoosesTheFormatAndTheSameQuestionFollows) {
+    struct Case {
+        const char* given;
+        ExportFormat picked;
+        const char* written;
+        std::string_view start; // how a file of that format begins
+    };
+    constexpr std::string_view zip = "PK\x03\x04";
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    constexpr std::string_view biff = std::string_view("\x09\x00\x04\x00", 4);
+    const Case cases[] = {
+        {"a.XLSX", ExportFormat::Xls, "a.XLSX", zip}, {"b", ExportFormat::Csv, "b.csv", bom},
+        {"c", ExportFormat::Xlsx, "c.xlsx", zip},     {"d.csv", ExportFormat::Xlsx, "d.csv", bom},
+        {"e", ExportFormat::Xls, "e.xls", biff},      {"f.xls", ExportFormat::Csv, "f.xls", biff},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        ExportFixture f;
+        f.platform.yesNoAnswers = {true};
+        const ListExportResult result =
+            exportList(textFromPath(f.dir.path() / c.given), c.picked, f.list, f.language, f.platform);
+        const std::u16string written = textFromPath(f.dir.path() / c.written);
+        ASSERT_TRUE(result.written);
+        EXPECT_EQ(result.fileName, written);
+        EXPECT_EQ(readBytes(f.dir.path() / c.written).substr(0, c.start.size()), c.start);
+        ASSERT_EQ(f.platform.questions.size(), 1u);
+        EXPECT_EQ(f.platform.questions[0].title, u"Excel Writer");
+        EXPECT_EQ(f.platform.questions[0].text, u"##" + written + u"##");
+        EXPECT_EQ(f.platform.opened, std::vector<std::u16string>{written});
+    }
+}
+
+TEST(ExportList, TheNewFormatsHoldTheViewAndTheOldOneItsFixedColumns) {
+    ExportFixture f;
+    f.list.setColumnWidth(ColumnLifeTime, 0);
+    const std::string csv = [&] {
+        exportList(textFromPath(f.dir.path() / "v.csv"), ExportFormat::Xls, f.list, f.language, f.platform);
+        return readBytes(f.dir.path() / "v.csv");
+    }();
+    // Row one of the fixture holds each column's number: the view skips columns 0 and 2.
+    EXPECT_NE(csv.find("\r\n1,3,4,5,"), std::string::npos);
+    EXPECT_NE(csv.find(",37,38,39\r\n"), std::string::npos);
+    exportList(textFromPath(f.dir.path() / "v"), ExportFormat::Xls, f.list, f.language, f.platform);
+    std::size_t labels = 0;
+    for (const auto& r : xlsrecords::parseRecords(readBytes(f.dir.path() / "v.xls")))
+        labels += r.id == 0x0004;
+    EXPECT_EQ(labels, 3u * kExportedColumns);
+}

@@ -24,6 +24,68 @@ std::vector<std::u16string> columnTexts(const ListModel& list, int column) {
 
 using Texts = std::vector<std::u16string>;
 
+// --- Rows that come and go while the list is shown (live folders) -----------------------------------------
+
+// A row added later lands where a sort of the whole list would put it, after the rows it equals.
+TEST(ListModelLive, AddedRowsGoToTheirSortedPlace) {
+    const struct {
+        const char* what;
+        bool sorted;
+        SortDirection direction;
+        std::u16string added;
+        Texts expected; // column 0, then the added row's tag in column 1
+    } cases[] = {
+        {"never sorted: at the end", false, SortDirection::Ascending, u"2\nnew", {u"3", u"1", u"2", u"2"}},
+        {"ascending, between", true, SortDirection::Ascending, u"2\nnew", {u"1", u"2", u"2", u"3"}},
+        {"ascending, first", true, SortDirection::Ascending, u"0\nnew", {u"0", u"1", u"2", u"3"}},
+        {"descending, after its equal", true, SortDirection::Descending, u"2\nnew", {u"3", u"2", u"2", u"1"}},
+        {"descending, last", true, SortDirection::Descending, u"0\nnew", {u"3", u"2", u"1", u"0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ListModel list = makeList(2);
+        list.setSortKind(0, SortKind::Integer);
+        for (const char16_t* row : {u"3\nold", u"1\nold", u"2\nold"})
+            list.appendRow(row);
+        if (c.sorted) list.sortList(0, c.direction);
+        list.setSelected(0, true);
+        const std::u16string selected(list.cell(0, 0));
+        const int at = list.addRowInOrder(c.added);
+        EXPECT_EQ(columnTexts(list, 0), c.expected);
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(list.cell(at, 1), u"new");
+        // Equal rows keep their order: the new one comes after the old one of its value.
+        if (at > 0 && list.cell(at - 1, 0) == list.cell(at, 0)) {
+            EXPECT_EQ(list.cell(at - 1, 1), u"old");
+        }
+        const int selectedRow = list.currentRow();
+        ASSERT_GE(selectedRow, 0);
+        EXPECT_EQ(list.cell(selectedRow, 0), selected);
+    }
+}
+
+TEST(ListModelLive, AFilteredOutRowIsKeptHiddenAndRemovalFindsHiddenRowsToo) {
+    ListModel list = makeList(2);
+    for (const char16_t* row : {u"apple\n/a", u"banana\n/b", u"avocado\n/c"})
+        list.appendRow(row);
+    list.sortList(0, SortDirection::Ascending);
+    list.setFilterText(0, u"a");
+    EXPECT_EQ(list.addRowInOrder(u"blueberry\n/d"), -1); // hidden by the filter
+    EXPECT_EQ(list.addRowInOrder(u"apricot\n/e"), 1);
+    EXPECT_EQ(columnTexts(list, 0), (Texts{u"apple", u"apricot", u"avocado"}));
+    EXPECT_EQ(list.totalRowCount(), 5);
+
+    // One shown row and one hidden row go; the others stay where they are.
+    list.setSelected(2, true);
+    EXPECT_EQ(list.removeRowsWithCell(1, u"/e"), 1);
+    EXPECT_EQ(list.removeRowsWithCell(1, u"/b"), 1);
+    EXPECT_EQ(list.removeRowsWithCell(1, u"/nothing"), 0);
+    EXPECT_EQ(columnTexts(list, 0), (Texts{u"apple", u"avocado"}));
+    EXPECT_TRUE(list.isSelected(1));
+    list.clearFilter();
+    EXPECT_EQ(columnTexts(list, 0), (Texts{u"apple", u"avocado", u"blueberry"}));
+}
+
 // --- Rows and columns --------------------------------------------------------------------------------------
 
 TEST(ListModelRows, CellsComeFromLineFeedJoinedText) {

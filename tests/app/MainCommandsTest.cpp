@@ -196,7 +196,8 @@ TEST(MainCommandExport, AsksForANameAndWritesTheChosenList) {
     EXPECT_EQ(s.commands->exportList(ReplayListKind::Replays), ExportOutcome::Cancelled);
     ASSERT_EQ(s.platform.saveDialogs.size(), 1u);
     EXPECT_EQ(s.platform.saveDialogs[0].title, s.msg(77));
-    EXPECT_EQ(s.platform.saveDialogs[0].text, u"Excel file(*.xls) | *.xls");
+    EXPECT_EQ(s.platform.saveDialogs[0].text,
+              u"Excel file(*.xls) | *.xls | " + s.msg(121) + u" | *.xlsx | " + s.msg(122) + u" | *.csv");
 
     const fs::path target = s.dir.path() / "out.xls";
     s.platform.saveAnswers.push_back(textFromPath(target));
@@ -210,6 +211,31 @@ TEST(MainCommandExport, AsksForANameAndWritesTheChosenList) {
     s.platform.saveAnswers.push_back(textFromPath(s.dir.path() / "no-folder" / "out.xls"));
     EXPECT_EQ(s.commands->exportList(ReplayListKind::Replays), ExportOutcome::Failed);
     EXPECT_EQ(s.platform.messages.size(), 1u);
+}
+
+TEST(MainCommandExport, ThePickedFileTypeCompletesANameWithoutExtension) {
+    struct Case {
+        const char* typed;
+        int fileType;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"plain", 0, "plain.xls"},   {"plain", 1, "plain.xlsx"},  {"plain", 2, "plain.csv"},
+        {"book.CSV", 1, "book.CSV"}, {"book.xls", 2, "book.xls"}, {"odd", 7, "odd.xls"},
+        {"odd", -1, "odd.xls"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " / " + std::to_string(c.fileType));
+        Session s;
+        s.platform.saveAnswers.push_back(textFromPath(s.dir.path() / c.typed));
+        s.platform.saveFileTypes.push_back(c.fileType);
+        s.platform.yesNoAnswers = {false};
+        EXPECT_EQ(s.commands->exportList(ReplayListKind::Replays), ExportOutcome::Written);
+        EXPECT_TRUE(fs::is_regular_file(s.dir.path() / c.written));
+        ASSERT_EQ(s.platform.questions.size(), 1u);
+        EXPECT_NE(s.platform.questions[0].text.find(textFromPath(s.dir.path() / c.written)),
+                  std::u16string::npos);
+    }
 }
 
 // --- Delete ----------------------------------------------------------------------------------------------
@@ -294,7 +320,9 @@ TEST(MainCommandMove, AFolderWithoutTrailingSeparatorGetsOne) {
     EXPECT_TRUE(fs::exists(s.favouriteDir / source.filename()));
     // Nothing landed beside the folder under a glued name.
     for (const auto& entry : fs::directory_iterator(s.dir.path()))
-        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "Settings.ini") << entry.path();
+        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "Settings.ini" ||
+                    entry.path().filename().string().starts_with("RecordCache.sqlite"))
+            << entry.path();
 }
 
 TEST(MainCommandMove, AFailedCopyKeepsTheRowTheSourceAndTheNamesake) {

@@ -33,23 +33,22 @@ std::string tinyReplay(int n) {
 }
 
 // Starts the peak below anew from what the process holds now, so earlier tests in the same run do not count.
-void resetPeakResident() {
+[[maybe_unused]] void resetPeakResident() {
 #if defined(__linux__)
     std::ofstream("/proc/self/clear_refs") << "5";
 #endif
 }
 
+// Peak resident memory of the process in KiB, from /proc; 0 where that is not known.
+[[maybe_unused]] long peakResidentKib() {
 #if defined(__linux__)
-// Peak resident memory of the process in KiB, from /proc; 0 where that is not known. Only Linux lets the
-// peak be started anew, so only there is it checked.
-long peakResidentKib() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
         if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+#endif
     return 0;
 }
-#endif
 
 } // namespace
 

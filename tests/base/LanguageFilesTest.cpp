@@ -1,6 +1,8 @@
 #include "base/TextCodec.h"
 #include "support/TempDir.h"
 
+#include "base/Messages.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -147,11 +149,22 @@ TEST_P(LanguageFileTest, EveryLineIsUnderstoodAndNothingIsDefinedTwice) {
     EXPECT_EQ(file_.groups.count(u""), 0u) << "keys before the first group";
 }
 
-TEST_P(LanguageFileTest, HoldsExactlyTheMessagesOneTo120AllNonEmpty) {
+// The messages the program shows beyond the first 120.
+constexpr tapeloft::MessageId kLaterMessages[] = {tapeloft::MsgXlsxFileType, tapeloft::MsgCsvFileType,
+                                                  tapeloft::MsgCacheBypassed};
+
+TEST_P(LanguageFileTest, HoldsExactlyTheMessagesOneTo120AndTheLaterOnesAllNonEmpty) {
     const auto text = file_.groups.find(u"text");
     ASSERT_NE(text, file_.groups.end());
     std::set<std::u16string> expected;
-    for (int n = 1; n <= 120; ++n) {
+    std::vector<int> numbers;
+    for (int n = 1; n <= 120; ++n)
+        numbers.push_back(n);
+    numbers.insert(numbers.end(), std::begin(kLaterMessages), std::end(kLaterMessages));
+    // The texts the program once showed in Russian whatever the file said.
+    for (int n = tapeloft::MsgUnreadableTitle; n <= tapeloft::MsgExportQuestionTitle; ++n)
+        numbers.push_back(n);
+    for (const int n : numbers) {
         const std::u16string key = ascii("txt" + std::to_string(n));
         expected.insert(key);
         EXPECT_FALSE(message(file_, n).empty()) << "txt" << n << " missing or empty";

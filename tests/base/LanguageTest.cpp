@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+using namespace tapeloft;
 using tapeloft::Language;
 using tapeloft::PrefFile;
 using tapeloft::test::TempDir;
@@ -21,7 +22,7 @@ TEST(Language, WithoutFileEveryMessageIsNotAvailableAndNamesStay) {
     TempDir dir;
     for (const Language& language :
          {Language(), Language::load(dir.path() / "rus.lng"), Language::load(dir.path()) /* a folder */}) {
-        for (int n : {-1, 0, 1, 60, 120, 121, 100000})
+        for (int n : {-1, 0, 1, 60, Language::messageCount, Language::messageCount + 1, 100000})
             EXPECT_EQ(language.message(n), u"n/a") << n;
         EXPECT_EQ(language.lookup(u"mapnames", u"12_harbour"), u"12_harbour");
         EXPECT_EQ(language.lookup(u"vehicles", u""), u"");
@@ -31,17 +32,19 @@ TEST(Language, WithoutFileEveryMessageIsNotAvailableAndNamesStay) {
 TEST(Language, MessagesComeFromTheTextGroupOnly) {
     TempDir dir;
     std::string file = "\xEF\xBB\xBF[TEXT]\r\n";
-    for (int n = 1; n <= 120; ++n)
+    const int last = Language::messageCount;
+    for (int n = 1; n <= last; ++n)
         if (n != 56)
             file += "txt" + std::to_string(n) + " = " + utf8(u"сообщение ") + std::to_string(n) + "\r\n";
-    file += "txt0 = zero\r\ntxt121 = beyond\r\nTXT1 = duplicate\r\n[other]\r\ntxt56 = elsewhere\r\n";
+    file += "txt0 = zero\r\ntxt" + std::to_string(last + 1) +
+            " = beyond\r\nTXT1 = duplicate\r\n[other]\r\ntxt56 = elsewhere\r\n";
     const Language language = Language::load(dir.write("rus.lng", file));
 
     EXPECT_EQ(language.message(1), u"сообщение 1");
-    EXPECT_EQ(language.message(120), u"сообщение 120");
+    EXPECT_EQ(language.message(last), u"сообщение " + tapeloft::decimal(last));
     EXPECT_EQ(language.message(56), u"n/a");
     EXPECT_EQ(language.message(0), u"n/a");
-    EXPECT_EQ(language.message(121), u"n/a");
+    EXPECT_EQ(language.message(last + 1), u"n/a");
 }
 
 // The lookup tables must answer exactly as reading the file does, for every kind of line the file may hold.
@@ -86,4 +89,38 @@ TEST(Language, LookupsAgreeWithThePreferenceFile) {
     EXPECT_EQ(language.lookup(u"nations", u"тест"), u"Тест");
     EXPECT_EQ(language.lookup(u"vehicles", u"a b"), u"c d");
     EXPECT_EQ(language.lookup(u"mapnames", u"loose"), u"loose");
+}
+
+// Texts the program once showed in Russian whatever the language file said are messages now: a file that has
+// them decides, an older file without them gives the program of before.
+TEST(Language, LaterMessagesFallBackToTheProgramsOwnTexts) {
+    TempDir dir;
+    const Language old = Language::load(dir.write("old.lng", "\xEF\xBB\xBF[text]\r\ntxt3 = WIN\r\n"));
+    const Language current = Language::load(dir.write(
+        "new.lng",
+        "\xEF\xBB\xBF[text]\r\ntxt150 = Careful\r\ntxt151 = Cannot read %1, sorry\r\ntxt152 = Random\r\n"
+        "[achievements]\r\n34 = Fighter\r\n"));
+    const struct {
+        const char* what;
+        const Language& language;
+        int message;
+        std::u16string expected;
+    } cases[] = {
+        {"old file, box title", old, MsgUnreadableTitle, u"Внимание!"},
+        {"old file, first battle type", old, MsgFirstBattleType, u"Случайный бой"},
+        {"old file, server header", old, MsgServerHeader, u"Cервер"},
+        {"no file at all", Language(), MsgExportQuestionTitle, u"Excel Writer"},
+        {"no file, a first-120 message", Language(), 3, u"n/a"},
+        {"new file, box title", current, MsgUnreadableTitle, u"Careful"},
+        {"new file, a later message it lacks", current, MsgFirstBattleType + 1, u"Тренировка"},
+        {"new file, a first-120 message it lacks", current, 3, u"n/a"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.language.message(c.message), c.expected) << c.what;
+    EXPECT_EQ(old.message(MsgUnreadableFile, u"/r/a.ivlreplay"),
+              u"Файл /r/a.ivlreplay не может быть обработан.");
+    EXPECT_EQ(current.message(MsgUnreadableFile, u"x"), u"Cannot read x, sorry");
+    EXPECT_EQ(current.message(3, u"x"), u"n/a"); // no "%1": unchanged
+    EXPECT_EQ(current.lookup(u"achievements", u"34", u"Воин"), u"Fighter");
+    EXPECT_EQ(old.lookup(u"achievements", u"34", u"Воин"), u"Воин");
 }

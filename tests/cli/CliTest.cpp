@@ -124,7 +124,7 @@ TEST(CliList, UsageErrorsFailClearly) {
     EXPECT_EQ(run.exitCode, 2);
     run = runCli({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("list [--lang FILE] FOLDER"), std::string::npos);
+    EXPECT_NE(run.out.find("list [--lang FILE] [--cache FILE] [--no-cache] FOLDER"), std::string::npos);
 }
 
 namespace {
@@ -439,4 +439,85 @@ TEST(CliExport, WritesTheScannedFolderAndPrintsTheFinalName) {
               1);
     EXPECT_FALSE(err2.str().empty());
     EXPECT_EQ(cli::run({u"export", textFromPath(dir.path() / "r")}, out2, err2), 2);
+}
+
+namespace {
+
+// Records of RFC 4180 text: fields split at commas outside quotes, records at CR LF outside quotes.
+std::vector<std::vector<std::string>> csvRecords(std::string_view text) {
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string& field = records.back().back();
+        if (quoted) {
+            if (c != '"') {
+                field.push_back(c);
+            } else if (i + 1 < text.size() && text[i + 1] == '"') {
+                field.push_back('"');
+                ++i;
+            } else {
+                quoted = false;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            records.back().emplace_back();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            records.emplace_back(1);
+            ++i;
+        } else {
+            field.push_back(c);
+        }
+    }
+    if (records.back() == std::vector<std::string>(1)) records.pop_back();
+    return records;
+}
+
+} // namespace
+
+TEST(CliExport, TheNewFormatsHoldEveryRowAndColumnsOneToThirtyNineAsListPrintsThem) {
+    TempDir dir;
+    ASSERT_EQ(samples::writeSampleFolder(dir.path() / "r", 5, 9).size(), 5u);
+    samples::SampleOptions noResults;
+    noResults.layout = samples::ResultsLayout::None;
+    ASSERT_EQ(samples::writeSampleFolder(dir.path() / "r" / "plain", 2, 10, noResults, true).size(), 2u);
+    const std::u16string lng = textFromPath(test::sourceDir() / "lang" / "rus.lng");
+    const std::u16string folder = textFromPath(dir.path() / "r");
+
+    std::ostringstream listed, ignored;
+    ASSERT_EQ(cli::run({u"list", u"--lang", lng, folder}, listed, ignored), 0);
+    std::vector<std::vector<std::string>> expected;
+    for (const std::string& line : lines(listed.str())) {
+        const auto row = parseJsonUtf8(line);
+        ASSERT_TRUE(row);
+        auto& cells = expected.emplace_back();
+        for (int c = ColumnDate; c < RecordColumnCount; ++c)
+            cells.push_back(utf16ToUtf8(row->root().member(u"cells").element(c).text()));
+    }
+    ASSERT_EQ(expected.size(), 7u);
+
+    struct Case {
+        const char* given;
+        const char* written;
+    };
+    for (const Case& c : {Case{"list.CSV", "list.CSV"}, Case{"book.xlsx", "book.xlsx"},
+                          Case{"dir.csv.xlsx.bak", "dir.csv.xlsx.bak.xls"}}) {
+        SCOPED_TRACE(c.given);
+        std::ostringstream out, err;
+        ASSERT_EQ(cli::run({u"export", u"--lang", lng, folder, textFromPath(dir.path() / c.given)}, out, err),
+                  0)
+            << err.str();
+        EXPECT_EQ(out.str(), (dir.path() / c.written).string() + "\n");
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / c.written));
+    }
+    const std::string csv = readBytes(dir.path() / "list.CSV");
+    ASSERT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+    auto records = csvRecords(std::string_view(csv).substr(3));
+    ASSERT_EQ(records.size(), expected.size() + 1);
+    EXPECT_EQ(records[0][0], "Дата");
+    EXPECT_EQ(records[0].size(), std::size_t{RecordColumnCount - 1});
+    records.erase(records.begin());
+    EXPECT_EQ(records, expected);
+    EXPECT_EQ(readBytes(dir.path() / "book.xlsx").substr(0, 4), "PK\x03\x04");
 }

@@ -159,3 +159,7 @@ TEST(FuzzEntries, SettingsSeedsAndMutations) {
 TEST(FuzzEntries, PathsSeedsAndMutations) {
     EXPECT_GT(runTarget(Target::Paths, fuzz::fuzzPaths), 0);
 }
+
+TEST(FuzzEntries, CacheSeedsAndMutations) {
+    EXPECT_GT(runTarget(Target::Cache, fuzz::fuzzCache), 0);
+}

@@ -260,25 +260,32 @@ private slots:
         QVERIFY(!platform.chooseFolder(u"Replay folder"));
     }
 
-    void saveDialogUsesTheConvertedFilter() {
+    void saveDialogUsesTheConvertedFilterAndTellsThePickedType() {
         QTemporaryDir temp;
         QVERIFY(temp.isValid());
         QtPlatform platform;
-        QStringList filters;
-        whenModal<QFileDialog>([&](QFileDialog& dialog) {
-            filters = dialog.nameFilters();
-            dialog.setDirectory(temp.path());
-            dialog.selectFile(temp.filePath(QStringLiteral("battles.xls")));
-            static_cast<QDialog&>(dialog).accept(); // QFileDialog::accept, as the OK button
-        });
-        const auto file = platform.chooseSaveFile(u"Export", u"Excel file(*.xls) | *.xls");
-        QCOMPARE(filters, QStringList({"Excel file(*.xls)"}));
-        QVERIFY(file);
-        QCOMPARE(QString::fromStdU16String(*file),
-                 QDir::toNativeSeparators(temp.filePath(QStringLiteral("battles.xls"))));
+        const std::u16string filter =
+            u"Excel file(*.xls) | *.xls | Книга (*.xlsx) | *.xlsx | CSV (*.csv) | *.csv";
+        for (int picked = 0; picked < 3; ++picked) {
+            QStringList filters;
+            whenModal<QFileDialog>([&](QFileDialog& dialog) {
+                filters = dialog.nameFilters();
+                dialog.setDirectory(temp.path());
+                dialog.selectNameFilter(filters.value(picked));
+                dialog.selectFile(temp.filePath(QStringLiteral("battles")));
+                static_cast<QDialog&>(dialog).accept(); // QFileDialog::accept, as the OK button
+            });
+            const auto choice = platform.chooseSaveFile(u"Export", filter);
+            QCOMPARE(filters, QStringList({"Excel file(*.xls)", "Книга (*.xlsx)", "CSV (*.csv)"}));
+            QVERIFY(choice);
+            // The name comes back as typed; the export adds the extension of the picked type.
+            QCOMPARE(QString::fromStdU16String(choice->name),
+                     QDir::toNativeSeparators(temp.filePath(QStringLiteral("battles"))));
+            QCOMPARE(choice->fileType, picked);
+        }
 
         whenModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-        QVERIFY(!platform.chooseSaveFile(u"Export", u"Excel file(*.xls) | *.xls"));
+        QVERIFY(!platform.chooseSaveFile(u"Export", filter));
     }
 
     void opensOnlyWebAddressesAndExistingFiles() {

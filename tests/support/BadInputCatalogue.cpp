@@ -321,7 +321,7 @@ std::vector<DamagedProgramFile> damagedProgramFiles() {
         {language, "0 bytes", std::string()},
         {language, "a folder", std::nullopt},
         {language, "garbage text",
-         "[text\r\ntxt1\r\n[text]\r\ntxt2 =\r\ntxt0 = zero\r\ntxt121 = too far\r\ntxt-1 = negative\r\n"
+         "[text\r\ntxt1\r\n[text]\r\ntxt2 =\r\ntxt0 = zero\r\ntxt9999 = too far\r\ntxt-1 = negative\r\n"
          "txt007 = padded\r\n txt3 = three \r\n[mapnames]\r\n= nameless\r\n"},
         {language, "UTF-16 instead of UTF-8", utf16Le("[text]\r\ntxt1 = one\r\n")},
         {language, "4 MB on one line", "[text]\r\ntxt1 = " + std::string(fourMegabytes, 'm')},

@@ -33,13 +33,19 @@ std::optional<std::u16string> FakePlatform::chooseFolder(std::u16string_view tit
     return answer;
 }
 
-std::optional<std::u16string> FakePlatform::chooseSaveFile(std::u16string_view title,
+std::optional<SaveFileChoice> FakePlatform::chooseSaveFile(std::u16string_view title,
                                                            std::u16string_view filter) {
     saveDialogs.push_back({std::u16string(title), std::u16string(filter)});
+    int fileType = 0;
+    if (!saveFileTypes.empty()) {
+        fileType = saveFileTypes.front();
+        saveFileTypes.pop_front();
+    }
     if (saveAnswers.empty()) return std::nullopt;
     auto answer = saveAnswers.front();
     saveAnswers.pop_front();
-    return answer;
+    if (!answer) return std::nullopt;
+    return SaveFileChoice{std::move(*answer), fileType};
 }
 
 bool FakePlatform::openWithAssociatedProgram(std::u16string_view target) {

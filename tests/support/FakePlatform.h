@@ -34,6 +34,7 @@ public:
     std::deque<bool> yesNoAnswers;                           // empty: answers No
     std::deque<std::optional<std::u16string>> folderAnswers; // empty: cancelled
     std::deque<std::optional<std::u16string>> saveAnswers;   // empty: cancelled
+    std::deque<int> saveFileTypes;                           // picked with each save answer; empty: the first
     bool openSucceeds = true;
 
     void messageBox(std::u16string_view title, std::u16string_view text) override;
@@ -41,7 +42,7 @@ public:
     std::optional<std::u16string> chooseFolder(std::u16string_view title) override;
     std::optional<std::u16string> chooseFolderFrom(std::u16string_view title,
                                                    std::u16string_view startFolder) override;
-    std::optional<std::u16string> chooseSaveFile(std::u16string_view title,
+    std::optional<SaveFileChoice> chooseSaveFile(std::u16string_view title,
                                                  std::u16string_view filter) override;
     bool openWithAssociatedProgram(std::u16string_view target) override;
     void progressBegin(std::u16string_view title, std::u16string_view caption) override;

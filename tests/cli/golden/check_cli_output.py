@@ -43,6 +43,12 @@ def outputs(cli, sample, lang, work):
                        + options, cwd=work, check=True, capture_output=True)
     result = {}
     result["list-rus.txt"] = run(cli, ["list", "--lang", "rus.lng", "all"], work)
+    # With a record cache, cold and warm, and a full rescan through it, the output is the same.
+    for attempt in ("cold", "warm", "full"):
+        extra = ["--no-cache"] if attempt == "full" else []
+        cached = run(cli, ["list", "--lang", "rus.lng", "--cache", "cache.sqlite"] + extra + ["all"], work)
+        if cached != result["list-rus.txt"]:
+            result["list-rus.txt"] = b"the list with a %s record cache differs:\n" % attempt.encode() + cached
     result["list-eng.txt"] = run(cli, ["list", "--lang", "eng.lng", "all"], work)
     details = b""
     for folder, _, _ in FOLDERS:
