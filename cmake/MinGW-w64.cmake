@@ -10,7 +10,10 @@ set(CMAKE_RC_COMPILER ${TAPELOFT_MINGW_PREFIX}-windres)
 # pkg-config for the target's libraries (mingw-w64-tools), not the build machine's.
 set(PKG_CONFIG_EXECUTABLE ${TAPELOFT_MINGW_PREFIX}-pkg-config)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${TAPELOFT_MINGW_PREFIX})
+# Libraries that Debian has for Linux only are built for Windows into a prefix of their own
+# (scripts/test-windows: SQLite, zlib, libxlsxwriter), searched after MinGW's own.
+set(TAPELOFT_WINDOWS_DEPS "" CACHE PATH "Prefix of the libraries built for Windows outside Debian's packages")
+set(CMAKE_FIND_ROOT_PATH /usr/${TAPELOFT_MINGW_PREFIX} ${TAPELOFT_WINDOWS_DEPS})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
