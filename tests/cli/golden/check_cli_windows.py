@@ -1,8 +1,9 @@
 """Runs the Windows build's tapeloft-cli (under Wine, when an emulator is given) over the folders that
 check_cli_output.py makes and compares what it writes with the outputs kept for the Linux build: the same
-exit codes, the same rows cell for cell, the same details and messages, and the same workbook byte for byte,
-all apart from the separators inside the paths of the generated folder ("all\\current\\..." for
-"all/current/...") and the line ends: the tool writes text, which Windows ends with CR LF.
+exit codes, the same rows cell for cell, the same details and messages, the same workbook byte for byte, the
+same CSV and the same .xlsx cells (reference, style, type, value), all apart from the separators inside the
+paths of the generated folder ("all\\current\\..." for "all/current/...") and the line ends: the tool writes
+text, which Windows ends with CR LF.
 
 Usage: check_cli_windows.py <tapeloft-cli> <tapeloft-sample> <lang folder> <work folder> [emulator...]
 """
@@ -40,7 +41,7 @@ def sections(blob):
     lines = blob.decode("utf-8").replace("\r\n", "\n").split("\n")
     out, err = [], None
     for line in lines:
-        if line.startswith("exit ") or line.startswith("--- sheet.xls"):
+        if line.startswith("exit ") or line.startswith("--- sheet."):
             if err is not None:
                 out.extend(sorted(err))
                 err = None
