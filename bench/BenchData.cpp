@@ -11,8 +11,10 @@
 #include <thread>
 
 #ifdef _WIN32
-#include <psapi.h>
+// <psapi.h> needs the types of <windows.h> first; the blank line keeps clang-format from sorting them.
 #include <windows.h>
+
+#include <psapi.h>
 #else
 #include <sys/resource.h>
 #endif
@@ -159,8 +161,15 @@ bool prepareStartupFolder(const fs::path& work, const fs::path& replays, const f
 namespace {
 
 std::optional<double> timeCommand(const std::string& command) {
+#ifdef _WIN32
+    // cmd /c takes away the first and the last quote of a line that starts with one, which split the quoted
+    // path of the program from its arguments: a pair of its own around the line goes instead.
+    const std::string line = "\"" + command + "\"";
+#else
+    const std::string& line = command;
+#endif
     const auto start = std::chrono::steady_clock::now();
-    const int status = std::system(command.c_str());
+    const int status = std::system(line.c_str());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (status != 0) return std::nullopt;
     return seconds;

@@ -1,14 +1,17 @@
 #include "base/AtomicFile.h"
 
 #include <atomic>
+#include <cerrno>
 #include <random>
 #include <string>
 #include <system_error>
 
 #ifdef _WIN32
-#include <fstream>
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 #else
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,14 +64,13 @@ bool writeTemporary(const fs::path& temp, std::string_view bytes, mode_t mode) {
 
 #else
 
+// Only a file this call created is ever removed again.
 bool writeTemporary(const fs::path& temp, std::string_view bytes) {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    bool ok = static_cast<bool>(out);
-    out.close();
-    if (out.fail()) ok = false;
+    std::FILE* file = createNewFile(temp);
+    if (file == nullptr) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (ok) ok = std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+    if (std::fclose(file) != 0) ok = false;
     if (!ok) removeQuietly(temp);
     return ok;
 }
@@ -76,6 +78,26 @@ bool writeTemporary(const fs::path& temp, std::string_view bytes) {
 #endif
 
 } // namespace
+
+std::FILE* createNewFile(const fs::path& file) {
+#ifdef _WIN32
+    // The C library that MinGW links ignores fopen's "x": only _O_EXCL keeps an existing file whole.
+    int fd = -1;
+    if (_wsopen_s(&fd, file.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+                  _S_IREAD | _S_IWRITE) != 0)
+        return nullptr;
+    std::FILE* stream = _fdopen(fd, "wb");
+    if (stream == nullptr) {
+        const int error = errno;
+        _close(fd);
+        removeQuietly(file);
+        errno = error;
+    }
+    return stream;
+#else
+    return std::fopen(file.c_str(), "wbx");
+#endif
+}
 
 fs::path siblingWorkName(const fs::path& file, std::string_view tag) {
     static std::atomic<unsigned> counter{0};
@@ -96,6 +118,11 @@ bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
     const fs::file_status status = fs::status(file, ec);
     const bool exists = status.type() != fs::file_type::not_found;
     if (exists && status.type() != fs::file_type::regular) return false; // a folder, a device, or no access
+#ifdef _WIN32
+    // Windows refuses to replace a read-only file; ask the mark, not the rename, which some file systems
+    // (Wine's, a share's) let through.
+    if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+#endif
 
     fs::path temp;
     for (int attempt = 0; attempt < 16; ++attempt) {

@@ -24,6 +24,14 @@ bool FileOperations::copyFile(const fs::path& from, const fs::path& to) {
         setLastError(ec ? ec : std::make_error_code(std::errc::invalid_argument));
         return false;
     }
+#ifdef _WIN32
+    // A read-only file is not replaced, as on Windows; ask the mark, not the rename (see AtomicFile.cpp).
+    const fs::file_status target = fs::status(to, ec);
+    if (fs::exists(target) && (target.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        setLastError(std::make_error_code(std::errc::permission_denied));
+        return false;
+    }
+#endif
     for (int attempt = 0; attempt < 16; ++attempt) {
         const fs::path part = siblingWorkName(to, ".part-");
         const NewFile copied = copyToNewFile(from, part);

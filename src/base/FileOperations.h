@@ -13,8 +13,8 @@ public:
     virtual ~FileOperations() = default;
 
     // Copies `from` to `to`, replacing a file already there. The copy is written next to `to` and renamed
-    // over it only when complete, so a failed copy leaves `to` as it was and no partial file behind.
-    // False on any failure.
+    // over it only when complete, so a failed copy leaves `to` as it was and no partial file behind. On
+    // Windows a read-only `to` is not replaced. False on any failure.
     virtual bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
     // Removes one file (never a folder) for good. False when nothing was removed, a missing file included.
     virtual bool removeFile(const std::filesystem::path& file);

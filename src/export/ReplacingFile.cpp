@@ -1,5 +1,6 @@
 #include "export/ReplacingFile.h"
 
+#include "base/AtomicFile.h"
 #include "base/TextCodec.h"
 
 #include <cerrno>
@@ -25,16 +26,6 @@ std::u16string withReason(std::u16string text, const std::string& reason) {
         text += u")";
     }
     return text;
-}
-
-std::FILE* createNew(const std::filesystem::path& path) {
-#ifdef _WIN32
-    std::FILE* file = nullptr;
-    if (_wfopen_s(&file, path.c_str(), L"wbx") != 0) return nullptr;
-    return file;
-#else
-    return std::fopen(path.c_str(), "wbx");
-#endif
 }
 
 // A name of our own beside the target, so that the finished file can be renamed over it.
@@ -140,7 +131,7 @@ bool ReplacingFile::open(std::u16string_view fileName) {
     for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
         temporary_ = temporaryName(folder);
         errno = 0;
-        file_ = createNew(temporary_);
+        file_ = createNewFile(temporary_);
         if (file_ == nullptr && errno != EEXIST) break;
     }
     if (file_ == nullptr) {

@@ -19,7 +19,6 @@ constexpr SheetFont kFonts[] = {
     {u"Arial", 18, 2},
 };
 
-constexpr int kSheetCodePage = 1251;
 // Every cell: format 0 ("General"), font 0, left-aligned, unlocked, no borders.
 constexpr int kNumberFormat = 0;
 constexpr int kAlignLeft = 1;
@@ -63,7 +62,7 @@ ListExportResult exportSheetToXls(std::u16string_view givenName, const SheetSour
 
     XlsWriter writer(sink);
     if (!writer.open(result.fileName)) return writeFailure(std::move(result), writer);
-    bool ok = writer.writeCodePage(kSheetCodePage) && writer.writePrintGridlines(0);
+    bool ok = writer.writeCodePage(xlsCodePage()) && writer.writePrintGridlines(0);
     for (const SheetFont& font : kFonts)
         ok = ok && writer.writeFont(font.name, font.points, font.style);
     for (int row = -1; ok && row < source.rowCount(); ++row) {

@@ -25,9 +25,10 @@ inline constexpr int kMaxExportedRows = 65535;
 // the extension "xls" (case-sensitive), in which case ".xls" is appended. Never fails.
 std::u16string finalXlsFileName(std::u16string_view given);
 
-// Writes the whole sheet of source to finalXlsFileName(givenName): code page 1251, no printed grid, the
-// four fonts, the header row and every list row, 33 text cells each. On failure (too many rows, or the
-// file could not be written) written is false, errorText says why and an existing file is unchanged.
+// Writes the whole sheet of source to finalXlsFileName(givenName): the code page of xlsCodePage(), no
+// printed grid, the four fonts, the header row and every list row, 33 text cells each. On failure (too many
+// rows, or the file could not be written) written is false, errorText says why and an existing file is
+// unchanged.
 ListExportResult exportSheetToXls(std::u16string_view givenName, const SheetSource& source,
                                   XlsWriter::Sink sink = XlsWriter::Sink::Buffered);
 

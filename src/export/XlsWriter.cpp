@@ -23,6 +23,8 @@ constexpr std::uint16_t kPrintGridlines = 0x002B;
 constexpr std::uint16_t kFont = 0x0031;
 constexpr std::uint16_t kLabel = 0x0004;
 constexpr std::uint16_t kEof = 0x000A;
+// The code page of the texts where the system offers none of one byte or two per character.
+constexpr int kFallbackCodePage = 1251;
 
 // Built-in number formats, by index. Backslashes and double quotes belong to the format texts.
 constexpr std::array<std::string_view, XlsWriter::kFormatCount> kFormats = {
@@ -95,11 +97,11 @@ unsigned low8(int value) {
     return static_cast<unsigned>(value) & 0xFFu;
 }
 
-} // namespace
-
-std::string xlsText(std::u16string_view text) {
 #ifdef _WIN32
-    // Character by character, so that a double-byte code page is never cut inside a character.
+// Character by character, so that a double-byte code page is never cut inside a character. A character the
+// code page lacks is one '?', as the table elsewhere writes it: no look-alike letter, and one for an emoji's
+// two units, which the system would turn into two.
+std::string systemCodePageText(std::u16string_view text) {
     std::string out;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -109,10 +111,11 @@ std::string xlsText(std::u16string_view text) {
                                       ? 2
                                       : 1;
         char bytes[8];
-        int count = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text.data() + i),
-                                        static_cast<int>(units), bytes, static_cast<int>(sizeof bytes),
-                                        nullptr, nullptr);
-        if (count <= 0) {
+        BOOL lacking = FALSE;
+        int count = WideCharToMultiByte(
+            CP_ACP, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(text.data() + i),
+            static_cast<int>(units), bytes, static_cast<int>(sizeof bytes), nullptr, &lacking);
+        if (count <= 0 || lacking) {
             bytes[0] = '?';
             count = 1;
         }
@@ -121,12 +124,27 @@ std::string xlsText(std::u16string_view text) {
         i += units;
     }
     return out;
-#else
+}
+#endif
+
+} // namespace
+
+int xlsCodePage() {
+#ifdef _WIN32
+    const UINT page = GetACP();
+    if (page != CP_UTF8) return static_cast<int>(page);
+#endif
+    return kFallbackCodePage;
+}
+
+std::string xlsText(std::u16string_view text) {
+#ifdef _WIN32
+    if (GetACP() != CP_UTF8) return systemCodePageText(text);
+#endif
     // One byte per character; a character takes at most two units, so this prefix always suffices.
     std::string out = utf16ToCp1251(text.substr(0, std::min(text.size(), 2 * XlsWriter::kMaxTextLength)));
     if (out.size() > XlsWriter::kMaxTextLength) out.resize(XlsWriter::kMaxTextLength);
     return out;
-#endif
 }
 
 XlsWriter::XlsWriter(Sink sink) : sink_(sink) {}

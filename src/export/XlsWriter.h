@@ -68,8 +68,11 @@ private:
     std::string pending_;
 };
 
-// Text in the system's ANSI code page (CP1251 where the system has none), cut to 255 bytes so that it
-// fits the one-byte count of a record; characters the code page lacks become its default character.
+// The code page xlsText writes in, for the workbook's CODEPAGE record: the system's ANSI code page on
+// Windows, 1251 elsewhere and where that code page is UTF-8.
+int xlsCodePage();
+// Text in xlsCodePage(), cut to 255 bytes so that it fits the one-byte count of a record, never inside a
+// character; a character the code page lacks becomes one '?'.
 std::string xlsText(std::u16string_view text);
 
 } // namespace tapeloft

@@ -13,22 +13,70 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace tapeloft {
 
 namespace {
 
-enum class EntryType { File, Folder, Other };
+// Unreachable: listed, but the system cannot say what it is. The scan reports it rather than passing over
+// it without a word.
+enum class EntryType { File, Folder, Other, Unreachable };
+
+#ifdef _WIN32
+// The form of a path that the wide-character calls accept beyond MAX_PATH characters ("\\?\C:\...",
+// "\\?\UNC\server\share\..."); shorter paths stay as they are.
+std::wstring extendedLengthForm(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\")) return path;
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (written == 0 || written >= size) return path;
+    full.resize(written);
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// The C library's status calls stop at MAX_PATH characters, and they take a junction for a folder, which
+// could trap the walk in a loop: the attributes and the kind of link come from the system itself.
+EntryType entryType(const fs::directory_entry& entry) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(extendedLengthForm(entry.path().native()).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return EntryType::Unreachable;
+    FindClose(search);
+    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Other reparse points (files kept in the cloud, deduplicated files) are ordinary files and folders.
+    const bool link =
+        (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+    if (!link) return folder ? EntryType::Folder : EntryType::File;
+    if (folder) return EntryType::Other;
+    std::error_code ec;
+    return entry.is_regular_file(ec) && !ec ? EntryType::File : EntryType::Other;
+}
+
+// The C library lists a folder whose path reaches MAX_PATH wrongly (the current folder, under Wine) or not
+// at all: such a folder is reported, never opened.
+bool tooLongToOpen(std::u16string_view folder) {
+    return folder.size() >= MAX_PATH;
+}
+#else
+bool tooLongToOpen(std::u16string_view) {
+    return false;
+}
 
 // What an entry is without following links: a link to a folder (or a junction) is neither file nor
 // folder, so a link loop cannot trap the walk. A link counts as a file only when it leads to a regular
 // file: opening a pipe or a device behind a replay's name could block the scan for good.
 EntryType entryType(const fs::directory_entry& entry) {
     std::error_code ec;
-#ifndef _WIN32
     // The listing itself tells the type of nearly every entry; asking the file system again would cost a
-    // call per file. (Windows keeps the full status query: a junction must not read as a folder there.)
+    // call per file.
     const bool link = entry.is_symlink(ec);
     if (ec) return EntryType::Other;
     if (!link) {
@@ -36,20 +84,9 @@ EntryType entryType(const fs::directory_entry& entry) {
         if (ec) return EntryType::Other;
         return entry.is_regular_file(ec) && !ec ? EntryType::File : EntryType::Other;
     }
-#endif
-    const fs::file_status status = entry.symlink_status(ec);
-    if (ec) return EntryType::Other;
-    switch (status.type()) {
-    case fs::file_type::directory:
-        return EntryType::Folder;
-    case fs::file_type::regular:
-        return EntryType::File;
-    case fs::file_type::symlink:
-        return entry.is_regular_file(ec) && !ec ? EntryType::File : EntryType::Other;
-    default:
-        return EntryType::Other;
-    }
+    return entry.is_regular_file(ec) && !ec ? EntryType::File : EntryType::Other;
 }
+#endif
 
 // One open listing per level, as a recursive walk would keep; an explicit stack so that deep trees
 // cannot exhaust the call stack.
@@ -62,8 +99,10 @@ struct NoFolders {
     void operator()(const std::u16string&) const {}
 };
 
-// onEntry(parent, name) for every file; onFolder(folder) for every folder listed, the root first, each
-// with its trailing separator.
+// Calls onEntry(parent, name, reachable) for every file, and with reachable false for every entry that
+// cannot be told (EntryType::Unreachable) or opened for its length, so that the caller reports it
+// whatever its name; onFolder(folder) for every folder listed, the root first, each with its trailing
+// separator.
 template <class OnEntry, class OnFolder = NoFolders>
 void walkTree(std::u16string_view root, OnEntry&& onEntry, OnFolder&& onFolder = {}) {
     std::vector<Level> stack;
@@ -74,6 +113,10 @@ void walkTree(std::u16string_view root, OnEntry&& onEntry, OnFolder&& onFolder =
         onFolder(folder);
         stack.push_back({std::move(folder), std::move(it)});
     };
+    if (tooLongToOpen(withTrailingSeparator(root))) {
+        onEntry(std::u16string(), std::u16string(root), false);
+        return;
+    }
     open(withTrailingSeparator(root));
     while (!stack.empty()) {
         Level& level = stack.back();
@@ -88,12 +131,20 @@ void walkTree(std::u16string_view root, OnEntry&& onEntry, OnFolder&& onFolder =
         const std::u16string name = textFromPath(entry.path().filename());
         switch (entryType(entry)) {
         case EntryType::File:
-            onEntry(level.folder, name);
+            onEntry(level.folder, name, true);
             break;
-        case EntryType::Folder:
-            open(level.folder + name + std::u16string(nativeSeparator()));
+        case EntryType::Folder: {
+            const std::u16string folder = level.folder + name + std::u16string(nativeSeparator());
+            if (tooLongToOpen(folder))
+                onEntry(level.folder, name, false);
+            else
+                open(folder);
             break;
+        }
         case EntryType::Other:
+            break;
+        case EntryType::Unreachable:
+            onEntry(level.folder, name, false);
             break;
         }
     }
@@ -113,7 +164,7 @@ bool acceptsName(std::u16string_view name, std::u16string_view nameFilter,
 
 std::int32_t countFolderFiles(std::u16string_view folder) {
     std::int32_t count = 0;
-    walkTree(folder, [&count](const std::u16string&, const std::u16string&) { ++count; });
+    walkTree(folder, [&count](const std::u16string&, const std::u16string&, bool) { ++count; });
     return count;
 }
 
@@ -122,8 +173,9 @@ ReplayFolderListing listReplayFolder(std::u16string_view folder, std::u16string_
     ReplayFolderListing listing;
     walkTree(
         folder,
-        [&](const std::u16string& parent, const std::u16string& name) {
-            if (acceptsName(name, nameFilter, extensionFilter)) listing.files.push_back(parent + name);
+        [&](const std::u16string& parent, const std::u16string& name, bool reachable) {
+            if (!reachable || acceptsName(name, nameFilter, extensionFilter))
+                listing.files.push_back(parent + name);
         },
         [&](const std::u16string& listed) { listing.folders.push_back(listed); });
     return listing;
@@ -132,8 +184,8 @@ ReplayFolderListing listReplayFolder(std::u16string_view folder, std::u16string_
 void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter,
                       const std::function<void(const std::u16string& path)>& onFile) {
-    walkTree(folder, [&](const std::u16string& parent, const std::u16string& name) {
-        if (acceptsName(name, nameFilter, extensionFilter)) onFile(parent + name);
+    walkTree(folder, [&](const std::u16string& parent, const std::u16string& name, bool reachable) {
+        if (!reachable || acceptsName(name, nameFilter, extensionFilter)) onFile(parent + name);
     });
 }
 
@@ -312,9 +364,9 @@ bool scanReplayFiles(std::u16string_view folder, std::u16string_view nameFilter,
     // only read and extract; the observer hears everything on this thread, in the plain walk's order.
     std::int32_t count = 0;
     std::vector<std::u16string> paths;
-    walkTree(folder, [&](const std::u16string& parent, const std::u16string& name) {
+    walkTree(folder, [&](const std::u16string& parent, const std::u16string& name, bool reachable) {
         ++count;
-        if (acceptsName(name, nameFilter, extensionFilter)) paths.push_back(parent + name);
+        if (!reachable || acceptsName(name, nameFilter, extensionFilter)) paths.push_back(parent + name);
     });
     observer.filesCounted(count);
     RecordPipeline pipeline(paths, source, workers);

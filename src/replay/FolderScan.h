@@ -17,8 +17,8 @@ inline constexpr std::u16string_view kReplayExtension = u"ivlreplay";
 // folder counts 0. Links to folders are not followed; links count only when they lead to a regular file.
 std::int32_t countFolderFiles(std::u16string_view folder);
 
-// The accepted files of the tree in the order of the walk, and every folder it could list (the root first,
-// each with its trailing separator); both empty when the root cannot be listed.
+// The files walkReplayFolder would give, in the order of the walk, and every folder it could list (the root
+// first, each with its trailing separator); both empty when the root cannot be listed.
 struct ReplayFolderListing final {
     std::vector<std::u16string> files;
     std::vector<std::u16string> folders;
@@ -29,6 +29,8 @@ ReplayFolderListing listReplayFolder(std::u16string_view folder, std::u16string_
 // Walks the tree depth-first in listing order and calls onFile with the full path of every file whose
 // lower-cased base name and extension pass the filters ("*" passes anything). Folders that cannot be
 // listed, links to folders and links to anything but a regular file (pipes, devices, nothing) are skipped.
+// On Windows an entry whose path is too long for the system to tell or open comes to onFile whatever its
+// name, so that reading it fails and says so instead of the entry going unnoticed.
 void walkReplayFolder(std::u16string_view folder, std::u16string_view nameFilter,
                       std::u16string_view extensionFilter,
                       const std::function<void(const std::u16string& path)>& onFile);

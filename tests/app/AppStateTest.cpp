@@ -101,7 +101,8 @@ TEST(AppState, MissingOrEmptyLanguageNameGivesPlaceholdersWithoutError) {
 TEST(AppState, StoredFoldersAreReadAndTheFileIsLeftAlone) {
     TempDir dir;
     dir.write("rus.lng", languageFile());
-    const std::string settings = "[FilePath]\nPATH_REPL =  /home/игрок/replays \npath_izbr=/home/игрок/fav\n";
+    const std::string settings =
+        bom + "[FilePath]\nPATH_REPL =  /home/игрок/replays \npath_izbr=/home/игрок/fav\n";
     dir.write("Settings.ini", settings);
     AppState state;
     const auto found = tapeloft::loadSettingsAndLanguage(state, dir.path());
@@ -130,9 +131,10 @@ TEST(AppState, ConfiguredFolders) {
         bool configured;
     };
 #ifdef _WIN32
-    const Case cases[] = {
-        {u"C:\\Games\\replays", true}, {u"d:\\", true}, {u"\\\\server\\share", false}, {u"n/a", false},
-        {u"replays", false},           {u"", false},    {u"C:replays", false}};
+    const Case cases[] = {{u"C:\\Games\\replays", true}, {u"d:\\", true},
+                          {u"\\\\server\\share", false}, {u"n/a", false},
+                          {u"replays", false},           {u"", false},
+                          {u"C:replays", false},         {u"C:/Games/replays", false}};
 #else
     const Case cases[] = {{u"/home/player/replays", true}, {u"/", true}, {u"n/a", false},
                           {u"replays/old", false},         {u"", false}, {u" /leading-blank", false},

@@ -109,7 +109,7 @@ TEST(BadReplayFolder, ScanShowsWhatTheDamagedTextsHold) {
     FakePlatform platform;
     scanReplayFolder(textFromPath(c.folder.folder), list, u"*", kReplayExtension, c.language, platform);
     const auto rowOf = [&](const char* relative) {
-        const std::u16string path = textFromPath(c.folder.folder / relative);
+        const std::u16string path = textFromPath((c.folder.folder / relative).make_preferred());
         for (int r = 0; r < list.rowCount(); ++r)
             if (list.cell(r, 32) == path) return r;
         return -1;

@@ -64,7 +64,8 @@ TEST(Language, LookupsAgreeWithThePreferenceFile) {
                                   u"03_ridge = Гребень\r\n"
                                   u"[vehicles]\r\n"
                                   u" a b  =  c d \t\r\n");
-    const PrefFile prefs = PrefFile::fromBytes(file);
+    // Marked as UTF-8, as the program writes it: Windows reads an unmarked file in its ANSI code page.
+    const PrefFile prefs = PrefFile::fromBytes("\xEF\xBB\xBF" + file);
     const Language language(prefs);
 
     const std::vector<std::pair<std::u16string, std::u16string>> queries = {

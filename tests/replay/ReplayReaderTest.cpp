@@ -231,10 +231,16 @@ TEST(ReplayReader, UnreadableFilesAndTheFileIsClosedOnEveryPath) {
     EXPECT_EQ(readReplayBlocks(dir.path(), HeaderTest::Scan).status, ReplayStatus::NotOpened);
     EXPECT_EQ(readReplayBlocks(dir.path(), HeaderTest::Details).status, ReplayStatus::NotOpened);
 
+    // Linux counts the process's open files. Windows cannot remove a file that is still open (below);
+    // there /proc would be a folder of Wine's own, whose count changes as it likes.
     const auto openFiles = [] {
+#ifdef __linux__
         std::error_code ec;
         return std::distance(std::filesystem::directory_iterator("/proc/self/fd", ec),
                              std::filesystem::directory_iterator());
+#else
+        return std::ptrdiff_t{0};
+#endif
     };
     const auto before = openFiles();
     for (const std::string& bytes : {kScanHeader + kDesc, std::string("\x01rejected")}) {

@@ -59,7 +59,8 @@ public:
     explicit Writer(BadReplayFolder& out) : out_(out) {}
 
     void file(const fs::path& relative, std::string_view bytes, ExpectedRow expected, std::string what) {
-        const fs::path path = out_.folder / relative;
+        // Native separators, as the walk reports the path: "a/b" is "a\b" there on Windows.
+        const fs::path path = (out_.folder / relative).make_preferred();
         std::error_code ec;
         fs::create_directories(path.parent_path(), ec);
         std::ofstream stream(path, std::ios::binary | std::ios::trunc);

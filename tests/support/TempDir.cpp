@@ -35,7 +35,8 @@ TempDir::~TempDir() {
 }
 
 std::filesystem::path TempDir::write(const std::filesystem::path& relative, std::string_view bytes) const {
-    const auto file = path_ / relative;
+    // In native separators, as a folder walk names it: on Windows "a/b" would be another text than "a\\b".
+    const auto file = (path_ / relative).make_preferred();
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -16,7 +16,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // Writes bytes to a file below the folder, creating parent folders.
+    // Writes bytes to a file below the folder, creating parent folders; gives its path in native separators.
     std::filesystem::path write(const std::filesystem::path& relative, std::string_view bytes) const;
 
 private:

@@ -3,7 +3,8 @@ the .xlsx with openpyxl (and LibreOffice, where it is installed), the .csv with 
 cell is compared with the list: numbers must be numbers, dates dates, texts equal; and a list after a
 filter, a hidden column, a dragged column and a sort must come out exactly as shown.
 
-Usage: check_list_export.py <list_export_sample> <language file> <work folder>
+Usage: check_list_export.py <list_export_sample> <language file> <work folder> [emulator and its arguments]
+The emulator, when given, runs the program (Wine for the Windows build).
 Exits 0 when everything reads back as expected, 1 on a mismatch, 77 (skipped) without openpyxl.
 """
 import csv
@@ -184,14 +185,15 @@ def check_libreoffice(chk, path, columns, rows):
 
 
 def export(program, language, table, base, steps):
-    done = subprocess.run([program, language, table, base] + steps, capture_output=True)
+    done = subprocess.run(program + [language, table, base] + steps, capture_output=True)
     if done.returncode != 0:
         raise RuntimeError("export failed: %s %s" % (done.stdout, done.stderr))
-    return done.stdout.decode("utf-8").split("\n")[:COLUMNS]
+    # Windows ends the printed lines with CR LF.
+    return done.stdout.decode("utf-8").replace("\r\n", "\n").split("\n")[:COLUMNS]
 
 
 def main():
-    program, language, work = sys.argv[1], sys.argv[2], sys.argv[3]
+    program, language, work = sys.argv[4:] + [sys.argv[1]], sys.argv[2], sys.argv[3]
     os.makedirs(work, exist_ok=True)
     table = os.path.join(work, "table.tsv")
     with open(table, "w", encoding="utf-8", newline="") as f:

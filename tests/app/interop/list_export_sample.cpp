@@ -12,6 +12,7 @@
 #include "base/TextCodec.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -61,27 +62,36 @@ bool applyStep(ListModel& list, const std::string& step) {
 
 } // namespace
 
+#ifdef _WIN32
+// The narrow arguments are in the ANSI code page, which lacks much of what a filter text may hold.
+int wmain(int argc, wchar_t** wideArgv) {
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(utf16ToUtf8(textFromPath(std::filesystem::path(wideArgv[i]))));
+#else
 int main(int argc, char** argv) {
-    if (argc < 4) {
+    const std::vector<std::string> args(argv, argv + argc);
+#endif
+    if (args.size() < 4) {
         std::cerr << "usage: list_export_sample LANGUAGE TABLE OUT_BASE [VIEW...]\n";
         return 2;
     }
-    const Language language = Language::load(argv[1]);
+    const Language language = Language::load(pathFromText(utf8ToUtf16(args[1])));
     ListModel list = makeReplayListModel(language, ReplayListKind::Replays);
-    std::ifstream in(argv[2], std::ios::binary);
+    std::ifstream in(pathFromText(utf8ToUtf16(args[2])), std::ios::binary);
     if (!in) {
-        std::cerr << "cannot read " << argv[2] << "\n";
+        std::cerr << "cannot read " << args[2] << "\n";
         return 2;
     }
     for (std::string line; std::getline(in, line);)
         list.appendRow(unescaped(line));
-    for (int i = 4; i < argc; ++i)
-        if (!applyStep(list, argv[i])) {
-            std::cerr << "cannot apply " << argv[i] << "\n";
+    for (std::size_t i = 4; i < args.size(); ++i)
+        if (!applyStep(list, args[i])) {
+            std::cerr << "cannot apply " << args[i] << "\n";
             return 2;
         }
     WindowlessPlatform platform;
-    const std::string base = argv[3];
+    const std::string& base = args[3];
     for (const char* extension : {".xlsx", ".csv"}) {
         const ListExportResult result =
             exportList(utf8ToUtf16(base + extension), ExportFormat::Xls, list, language, platform);

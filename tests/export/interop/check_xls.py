@@ -1,6 +1,7 @@
 """Exports a table through xls_sample and reads the workbook back with xlrd, cell by cell.
 
-Usage: check_xls.py <xls_sample program> <work folder>
+Usage: check_xls.py <xls_sample program> <work folder> [emulator and its arguments]
+The emulator, when given, runs the program (Wine for the Windows build).
 Exits 0 when every cell reads back as expected, 1 on a mismatch, 77 (skipped) when xlrd is not
 installed or the system's ANSI code page is not 1251.
 """
@@ -43,7 +44,7 @@ def expected(text):
 
 
 def main():
-    program, work = sys.argv[1], sys.argv[2]
+    program, work, emulator = sys.argv[1], sys.argv[2], sys.argv[3:]
     os.makedirs(work, exist_ok=True)
     table = os.path.join(work, "table.tsv")
     with open(table, "w", encoding="utf-8", newline="") as f:
@@ -52,7 +53,7 @@ def main():
     book_path = base + ".xls"
     if os.path.exists(book_path):
         os.remove(book_path)
-    done = subprocess.run([program, table, base], capture_output=True, text=True)
+    done = subprocess.run(emulator + [program, table, base], capture_output=True, text=True)
     if done.returncode == 77:
         print("skipped:", done.stderr.strip())
         return 77
