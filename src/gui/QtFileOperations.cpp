@@ -10,11 +10,10 @@
 namespace tapeloft {
 
 bool QtFileOperations::moveToTrash(const std::filesystem::path& file) {
-#ifndef _WIN32
-    // Qt looks for the home trash below the data folder and, when that folder does not exist, puts the
-    // trash's folders into the current one: beside Settings.ini.
+    // The freedesktop trash lives below the data folder, and when that folder does not exist Qt puts the
+    // trash's folders into the current one: beside Settings.ini. (Windows has the folder; making it is a
+    // no-op there.)
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-#endif
     QFile trashed(toQString(textFromPath(file)));
     if (trashed.moveToTrash()) {
         setLastError(std::u16string());
