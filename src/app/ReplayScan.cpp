@@ -83,10 +83,9 @@ void reportUnreadableFiles(const std::vector<std::u16string>& paths, const Langu
                            Platform& platform) {
     if (paths.empty()) return;
     std::vector<std::u16string> lines;
-    lines.reserve(std::min(paths.size(), kListedLinesShown));
-    for (std::size_t i = 0; i < paths.size() && i < kListedLinesShown; ++i)
-        lines.push_back(language.message(MsgUnreadableFile, paths[i]));
-    lines.resize(paths.size()); // the rest only count
+    lines.reserve(paths.size());
+    for (const std::u16string& path : paths)
+        lines.push_back(language.message(MsgUnreadableFile, path));
     platform.messageBox(language.message(MsgUnreadableTitle), listedLines(lines, language));
 }
 

@@ -232,3 +232,36 @@ TEST(FolderScan, EachKindOfRecordBecomesItsRowOrItsMessage) {
         }
     }
 }
+
+TEST(FolderScan, UnreadableFilesMakeOneBoxThatStaysShorterThanTheScreen) {
+    const struct {
+        std::size_t files;
+        std::size_t lines; // in the box, the "more" line included
+        const char16_t* last;
+    } cases[] = {
+        {0, 0, u""},
+        {1, 1, u"Файл f0 не может быть обработан."},
+        {20, 20, u"Файл f19 не может быть обработан."},
+        {21, 21, u"… и ещё 1"},
+        {250, 21, u"… и ещё 230"},
+    };
+    const Language language; // no file: the program's own texts
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.files);
+        std::vector<std::u16string> paths;
+        for (std::size_t i = 0; i < c.files; ++i)
+            paths.push_back(u"f" + decimal(static_cast<std::int64_t>(i)));
+        FakePlatform platform;
+        reportUnreadableFiles(paths, language, platform);
+        if (c.files == 0) {
+            EXPECT_TRUE(platform.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].title, u"Внимание!");
+        const std::u16string& text = platform.messages[0].text;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) + 1, c.lines);
+        EXPECT_TRUE(text.starts_with(u"Файл f0 не может быть обработан."));
+        EXPECT_TRUE(text.ends_with(c.last)) << utf16ToUtf8(text);
+    }
+}
