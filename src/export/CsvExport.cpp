@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tapeloft {
@@ -66,13 +67,7 @@ ListExportResult exportSheetToCsv(std::u16string_view fileName, const Sheet& she
     ListExportResult result;
     result.fileName = fileName;
     ReplacingFile file;
-    const auto failed = [&result, &file] {
-        result.error = ListExportError::Write;
-        result.writeError = file.error();
-        result.errorText = file.errorText();
-        return result;
-    };
-    if (!file.open(fileName)) return failed();
+    if (!file.open(fileName)) return writeFailed(std::move(result), file);
 
     const std::size_t columnCount = sheet.columns.size();
     const bool oneColumn = columnCount == 1;
@@ -100,7 +95,7 @@ ListExportResult exportSheetToCsv(std::u16string_view fileName, const Sheet& she
         file.noteWriteFailure(ENOMEM);
     }
     out.flush(true);
-    if (!file.commit()) return failed();
+    if (!file.commit()) return writeFailed(std::move(result), file);
     result.written = true;
     return result;
 }

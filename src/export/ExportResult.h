@@ -21,4 +21,12 @@ struct ListExportResult {
     std::u16string errorText; // empty when written
 };
 
+// The result of an export whose file failed to open or to be put in place: the file says why.
+inline ListExportResult writeFailed(ListExportResult result, const ReplacingFile& file) {
+    result.error = ListExportError::Write;
+    result.writeError = file.error();
+    result.errorText = file.errorText();
+    return result;
+}
+
 } // namespace tapeloft

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tapeloft {
@@ -249,13 +250,7 @@ ListExportResult exportSheetToXlsx(std::u16string_view fileName, const Sheet& sh
         return result;
     }
     ReplacingFile file;
-    const auto failed = [&result, &file] {
-        result.error = ListExportError::Write;
-        result.writeError = file.error();
-        result.errorText = file.errorText();
-        return result;
-    };
-    if (!file.open(fileName)) return failed();
+    if (!file.open(fileName)) return writeFailed(std::move(result), file);
     // The library writes the package under the temporary name itself, and its scratch files beside it, on
     // the disk the user chose.
     file.closeStream();
@@ -277,7 +272,7 @@ ListExportResult exportSheetToXlsx(std::u16string_view fileName, const Sheet& sh
         else if (!xlsxPackageIsWhole(file.temporary()))
             file.noteWriteFailure(0, "a part of the workbook was cut short; is the disk full?");
     }
-    if (!file.commit()) return failed();
+    if (!file.commit()) return writeFailed(std::move(result), file);
     result.written = true;
     return result;
 }
