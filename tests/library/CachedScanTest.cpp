@@ -2,6 +2,7 @@
 // files that are new or changed.
 #include "library/CachedScan.h"
 
+#include "CountingReader.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace tapeloft;
+using tapeloft::test::CountingReader;
 using tapeloft::test::TempDir;
 namespace fs = std::filesystem;
 
@@ -35,20 +37,6 @@ public:
                       record.rowText);
     }
     void fileUnreadable(const std::u16string& path) override { log.push_back(u"unreadable " + path); }
-};
-
-// Extracts as the scan does and counts the files it opens.
-class CountingReader final : public RecordSource {
-public:
-    explicit CountingReader(const Language& language) : extracting_(language) {}
-    BattleRecord record(const std::u16string& path) const override {
-        ++reads;
-        return extracting_.record(path);
-    }
-    mutable std::atomic<int> reads{0};
-
-private:
-    ExtractingRecordSource extracting_;
 };
 
 std::string sample(std::uint32_t seed, samples::SampleOptions options = {}) {

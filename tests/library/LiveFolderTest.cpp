@@ -1,6 +1,7 @@
 // A live folder reports what changed on disk once the files have settled, and never reads an unchanged file.
 #include "library/LiveFolder.h"
 
+#include "CountingReader.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
@@ -14,24 +15,12 @@
 #include <vector>
 
 using namespace tapeloft;
+using tapeloft::test::CountingReader;
 using tapeloft::test::TempDir;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-class CountingReader final : public RecordSource {
-public:
-    BattleRecord record(const std::u16string& path) const override {
-        ++reads;
-        return extracting_.record(path);
-    }
-    mutable std::atomic<int> reads{0};
-
-private:
-    Language language_;
-    ExtractingRecordSource extracting_{language_};
-};
 
 std::string sample(std::uint32_t seed, samples::ResultsLayout layout = samples::ResultsLayout::Current) {
     samples::SampleOptions options;
@@ -56,7 +45,8 @@ using Seen = std::vector<std::string>;
 struct Fixture {
     TempDir dir;
     fs::path folder = dir.path() / "replays";
-    CountingReader reader;
+    Language language;
+    CountingReader reader{language};
     LiveFolder live{textFromPath(folder), reader};
     LiveFolder::Clock::time_point now{};
 

@@ -2,6 +2,7 @@
 // names), replays named outside it, and stamps from the system's file times, which have no inode beside them.
 #include "library/CachedScan.h"
 
+#include "CountingReader.h"
 #include "base/Language.h"
 #include "base/TextCodec.h"
 #include "samplegen/SampleReplay.h"
@@ -18,23 +19,11 @@
 #include <vector>
 
 using namespace tapeloft;
+using tapeloft::test::CountingReader;
 using tapeloft::test::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-class CountingReader final : public RecordSource {
-public:
-    explicit CountingReader(const Language& language) : extracting_(language) {}
-    BattleRecord record(const std::u16string& path) const override {
-        ++reads;
-        return extracting_.record(path);
-    }
-    mutable std::atomic<int> reads{0};
-
-private:
-    ExtractingRecordSource extracting_;
-};
 
 class RowObserver final : public FolderScanObserver {
 public:
