@@ -1,4 +1,5 @@
 #include "gui/SettingsWindow.h"
+#include "gui/WindowFront.h"
 
 #include "app/AppState.h"
 #include "app/SettingsEdit.h"
@@ -140,12 +141,7 @@ SettingsWindow* SettingsWindow::showOrRaise(QPointer<SettingsWindow>& open, AppS
         open->setAttribute(Qt::WA_DeleteOnClose);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) keepInsideScreen(*open, *screen);
     }
-    if (open->isMinimized())
-        open->showNormal();
-    else
-        open->show();
-    open->raise();
-    open->activateWindow();
+    bringToFront(*open);
     return open;
 }
 

@@ -1,4 +1,5 @@
 #include "gui/StatisticsWindow.h"
+#include "gui/WindowFront.h"
 
 #include "app/AppState.h"
 #include "app/ListStatistics.h"
@@ -413,12 +414,7 @@ StatisticsWindow* StatisticsWindow::showOrRaise(QPointer<StatisticsWindow>& open
         window->restorePlace(&main);
         open = window;
     }
-    if (open->isMinimized())
-        open->showNormal();
-    else
-        open->show();
-    open->raise();
-    open->activateWindow();
+    bringToFront(*open);
     return open;
 }
 
